@@ -1,0 +1,117 @@
+#include "Dateisystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace zorta {
+
+namespace {
+
+Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
+    const int fd = ::open(pfad.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return Fehler::ausErrno(errno, pfad);
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+        // Pieces and joins read strictly front to back.
+        (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    *h = fd;
+    return {};
+}
+
+}  // namespace
+
+Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
+    return oeffne(pfad, O_RDONLY, h);
+}
+
+Fehler PosixDateisystem::oeffneSchreiben(const std::string& pfad, Handle* h) {
+    return oeffne(pfad, O_WRONLY | O_CREAT | O_TRUNC, h);
+}
+
+Fehler PosixDateisystem::oeffneNeu(const std::string& pfad, Handle* h) {
+    return oeffne(pfad, O_WRONLY | O_CREAT | O_EXCL, h);
+}
+
+Fehler PosixDateisystem::lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) {
+    std::size_t gesamt = 0;
+    while (gesamt < n) {
+        const ssize_t r = ::read(h, puffer + gesamt, n - gesamt);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return Fehler::ausErrno(errno);
+        }
+        if (r == 0) break;
+        gesamt += static_cast<std::size_t>(r);
+    }
+    *gelesen = gesamt;
+    return {};
+}
+
+Fehler PosixDateisystem::schreiben(Handle h, const char* daten, std::size_t n) {
+    std::size_t gesamt = 0;
+    while (gesamt < n) {
+        const ssize_t w = ::write(h, daten + gesamt, n - gesamt);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return Fehler::ausErrno(errno);
+        }
+        gesamt += static_cast<std::size_t>(w);
+    }
+    return {};
+}
+
+Fehler PosixDateisystem::schliessen(Handle h) {
+    // Linux releases the descriptor even when close reports an error, so it
+    // must not be retried on EINTR.
+    if (::close(h) != 0 && errno != EINTR) return Fehler::ausErrno(errno);
+    return {};
+}
+
+Fehler PosixDateisystem::loeschen(const std::string& pfad) {
+    if (::unlink(pfad.c_str()) != 0) return Fehler::ausErrno(errno, pfad);
+    return {};
+}
+
+Fehler PosixDateisystem::existiert(const std::string& pfad, bool* ja) {
+    struct stat st{};
+    if (::stat(pfad.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            *ja = false;
+            return {};
+        }
+        return Fehler::ausErrno(errno, pfad);
+    }
+    *ja = S_ISREG(st.st_mode);
+    return {};
+}
+
+Fehler PosixDateisystem::umbenennen(const std::string& von, const std::string& nach) {
+    if (::rename(von.c_str(), nach.c_str()) != 0) return Fehler::ausErrno(errno, nach);
+    return {};
+}
+
+Fehler PosixDateisystem::kennung(const std::string& pfad, Dateikennung* k) {
+    struct stat st{};
+    if (::stat(pfad.c_str(), &st) != 0) return Fehler::ausErrno(errno, pfad);
+    *k = {st.st_dev, st.st_ino};
+    return {};
+}
+
+Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std::string>* namen) {
+    DIR* d = ::opendir(ordner.empty() ? "." : ordner.c_str());
+    if (d == nullptr) return Fehler::ausErrno(errno, ordner);
+    namen->clear();
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") namen->push_back(name);
+    }
+    ::closedir(d);
+    return {};
+}
+
+}  // namespace zorta

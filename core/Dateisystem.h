@@ -1,0 +1,91 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Fehler.h"
+
+namespace zorta {
+
+// Identity of a file on disk: two paths name the same file when these match.
+struct Dateikennung {
+    dev_t geraet = 0;
+    ino_t knoten = 0;
+    bool operator==(const Dateikennung&) const = default;
+};
+
+// Every file operation of the cutting run and of the batch interpreter goes
+// through this interface, so that tests can make any single one fail.
+// Handles are small non-negative integers; a handle stays owned by the caller
+// until schliessen(), which releases it even when it reports an error.
+class Dateisystem {
+public:
+    using Handle = int;
+
+    virtual ~Dateisystem() = default;
+
+    virtual Fehler oeffneLesen(const std::string& pfad, Handle* h) = 0;
+    // Creates the file, or truncates it when it exists.
+    virtual Fehler oeffneSchreiben(const std::string& pfad, Handle* h) = 0;
+    // Creates the file; fails with error 58 when the name is taken.
+    virtual Fehler oeffneNeu(const std::string& pfad, Handle* h) = 0;
+    // Reads up to `n` bytes; fewer only at the end of the file (0 there).
+    virtual Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) = 0;
+    // Writes all `n` bytes or fails.
+    virtual Fehler schreiben(Handle h, const char* daten, std::size_t n) = 0;
+    virtual Fehler schliessen(Handle h) = 0;
+    virtual Fehler loeschen(const std::string& pfad) = 0;
+    // True for an existing ordinary file (not a folder, not a device).
+    virtual Fehler existiert(const std::string& pfad, bool* ja) = 0;
+    virtual Fehler umbenennen(const std::string& von, const std::string& nach) = 0;
+    // Follows links, so two spellings of one file give one identity.
+    virtual Fehler kennung(const std::string& pfad, Dateikennung* k) = 0;
+    virtual Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) = 0;
+};
+
+// The real file system, thin over POSIX.
+class PosixDateisystem final : public Dateisystem {
+public:
+    Fehler oeffneLesen(const std::string& pfad, Handle* h) override;
+    Fehler oeffneSchreiben(const std::string& pfad, Handle* h) override;
+    Fehler oeffneNeu(const std::string& pfad, Handle* h) override;
+    Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) override;
+    Fehler schreiben(Handle h, const char* daten, std::size_t n) override;
+    Fehler schliessen(Handle h) override;
+    Fehler loeschen(const std::string& pfad) override;
+    Fehler existiert(const std::string& pfad, bool* ja) override;
+    Fehler umbenennen(const std::string& von, const std::string& nach) override;
+    Fehler kennung(const std::string& pfad, Dateikennung* k) override;
+    Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) override;
+};
+
+// Closes a handle when it goes out of scope unless released; for the paths
+// on which a failure has already been reported.
+class OffeneDatei {
+public:
+    explicit OffeneDatei(Dateisystem& fs) : fs_(fs) {}
+    ~OffeneDatei() { zu(); }
+    OffeneDatei(const OffeneDatei&) = delete;
+    OffeneDatei& operator=(const OffeneDatei&) = delete;
+
+    Dateisystem::Handle* ziel() { return &h_; }
+    Dateisystem::Handle handle() const { return h_; }
+    bool offen() const { return h_ >= 0; }
+    // Closes and reports the result of closing (a full disk may show here).
+    Fehler schliessen() {
+        if (h_ < 0) return {};
+        const auto h = h_;
+        h_ = -1;
+        return fs_.schliessen(h);
+    }
+    void zu() { (void)schliessen(); }
+
+private:
+    Dateisystem& fs_;
+    Dateisystem::Handle h_ = -1;
+};
+
+}  // namespace zorta

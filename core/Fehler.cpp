@@ -1,0 +1,105 @@
+#include "Fehler.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "Pfade.h"
+
+namespace zorta {
+
+namespace {
+
+const char* beschreibungVon(int n) {
+    switch (n) {
+        case fehlernr::UnzulaessigerAufruf:
+            return "Unzulässiger Prozeduraufruf oder unzulässiges Argument";
+        case 52:
+            return "Dateiname oder -nummer falsch";
+        case fehlernr::DateiNichtGefunden:
+            return "Datei nicht gefunden";
+        case fehlernr::GeraeteFehler:
+            return "Geräte-E/A-Fehler";
+        case fehlernr::DateiExistiert:
+            return "Datei existiert bereits";
+        case fehlernr::DatentraegerVoll:
+            return "Datenträger voll";
+        case fehlernr::HinterDateiende:
+            return "Einlesen hinter Dateiende";
+        case fehlernr::ZuVieleDateien:
+            return "Zu viele Dateien";
+        case fehlernr::ZugriffVerweigert:
+            return "Zugriff verweigert";
+        case fehlernr::NichtBereit:
+            return "Datenträger nicht bereit";
+        case fehlernr::PfadDateiZugriff:
+            return "Fehler beim Zugriff auf Pfad/Datei";
+        case fehlernr::PfadNichtGefunden:
+            return "Pfad nicht gefunden";
+        case fehlernr::Abbruch:
+            return "Abbrechen gewählt";
+        default:
+            return "Anwendungs- oder objektdefinierter Fehler";
+    }
+}
+
+int nummerVonErrno(int err) {
+    switch (err) {
+        case ENOENT:
+            return fehlernr::DateiNichtGefunden;
+        case ENOTDIR:
+        case ELOOP:
+            return fehlernr::PfadNichtGefunden;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ETXTBSY:
+            return fehlernr::ZugriffVerweigert;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return fehlernr::DatentraegerVoll;
+        case ENXIO:
+        case ENODEV:
+        case ENOMEDIUM:
+        case ESTALE:
+            return fehlernr::NichtBereit;
+        case EIO:
+            return fehlernr::GeraeteFehler;
+        case EEXIST:
+            return fehlernr::DateiExistiert;
+        case EMFILE:
+        case ENFILE:
+            return fehlernr::ZuVieleDateien;
+        case ENAMETOOLONG:
+        case EINVAL:
+            return 52;
+        case ENOEXEC:
+            return fehlernr::UnzulaessigerAufruf;
+        default:
+            return fehlernr::PfadDateiZugriff;
+    }
+}
+
+}  // namespace
+
+Fehler Fehler::nummer(int n) { return Fehler(n, beschreibungVon(n)); }
+
+Fehler Fehler::ausErrno(int err) { return nummer(nummerVonErrno(err)); }
+
+Fehler Fehler::ausErrno(int err, const std::string& pfad) {
+    if (err == ENOENT) {
+        std::string ordner = Ordner(pfad);
+        struct stat st{};
+        if (!ordner.empty() && (::stat(ordner.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+            return nummer(fehlernr::PfadNichtGefunden);
+        }
+    }
+    return ausErrno(err);
+}
+
+std::string zahlMitVorzeichenstelle(long long n) {
+    return n < 0 ? std::to_string(n) : " " + std::to_string(n);
+}
+
+}  // namespace zorta

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Anzeige.h"
+#include "Auftrag.h"
+#include "Dateisystem.h"
+#include "Wechselmedium.h"
+
+namespace zorta {
+
+inline constexpr std::size_t Blockgroesse = 32768;
+
+// Texts of the run that tests and the window share.
+namespace texte {
+inline constexpr const char* KeinZiel = "Geben Sie bitte ein Zielverzeichnis an !";
+inline constexpr const char* NaechsteDiskette = "Legen Sie bitte die nächste Diskette ein !";
+inline constexpr const char* DisketteTitel = "Diskette wechseln...";
+inline constexpr const char* Erfolg = "Zorta erfolgreich durchgeführt !";
+inline constexpr const char* Kopiere = "Kopiere Daten nach ";
+inline constexpr const char* UngueltigerAuftrag =
+    "Die Auftragsdaten sind ungültig. Wählen Sie bitte die Quelldatei erneut aus !";
+inline constexpr const char* QuelleWuerdeUeberschrieben =
+    "Die Quelldatei liegt im Zielverzeichnis und würde überschrieben. "
+    "Wählen Sie bitte ein anderes Zielverzeichnis !";
+inline constexpr const char* Titel = "Zorta";
+}  // namespace texte
+
+enum class Ausgang { Erfolg, KeinZiel, Abgelehnt, Fehlgeschlagen };
+
+// "Fehler #  53\rDatei nicht gefunden": the failure message of the run.
+std::string fehlermeldungZerlegung(const Fehler& f);
+
+// Copies the next `anzahl` bytes from `quelle` to `ziel` in blocks of 32,768
+// bytes through `puffer`, which must hold at least that many. A source that
+// ends early fails with error 62.
+Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
+                     Dateisystem::Handle ziel, char* puffer);
+
+// True when the piece path lies on drive A: or B: in the old notation.
+bool aufLaufwerkAoderB(const std::string& stueckpfad);
+
+// The cutting run. Reads Quelldatei, Quellgröße, Teilgröße and the target
+// folder; writes the pieces and the batch file; sets Batchdatei and
+// Leseposition. All messages go through `anzeige`.
+Ausgang zerlegen(Auftrag& auftrag, Zerlegungsanzeige& anzeige, Dateisystem& fs,
+                 Wechselmedium& medium);
+
+}  // namespace zorta

@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "Pfade.h"
+#include "Testhilfen.h"
+#include "Zerlegung.h"
+
+namespace zorta {
+namespace {
+
+using test::Anzeigeprotokoll;
+using test::FakeWechselmedium;
+using test::FehlerDateisystem;
+using test::Testordner;
+
+class ZerlegungTest : public testing::Test {
+protected:
+    void SetUp() override {
+        quellordner = tmp / "daten";
+        zielordner = tmp / "ziel";
+        std::filesystem::create_directory(quellordner);
+        std::filesystem::create_directory(zielordner);
+        anzeige.ziel = zielordner;
+    }
+
+    void quelle(const std::string& name, std::int64_t laenge, std::int64_t teil) {
+        auftrag.Quelldatei = quellordner + "/" + name;
+        test::schreibeMuster(auftrag.Quelldatei, laenge);
+        auftrag.Quellgröße = laenge;
+        auftrag.Teilgröße = teil;
+    }
+
+    Ausgang lauf() { return zerlegen(auftrag, anzeige, fs, medium); }
+
+    // Piece k must hold source bytes (k-1)*teil up to k*teil.
+    void erwarteStueck(const std::string& pfad, std::int64_t k) {
+        const std::string inhalt = test::lies(pfad);
+        const std::int64_t anfang = (k - 1) * auftrag.Teilgröße;
+        const std::int64_t laenge = std::min(auftrag.Teilgröße, auftrag.Quellgröße - anfang);
+        ASSERT_EQ(static_cast<std::int64_t>(inhalt.size()), laenge) << pfad;
+        for (std::int64_t i = 0; i < laenge; ++i) {
+            ASSERT_EQ(inhalt[static_cast<std::size_t>(i)], test::musterbyte(anfang + i)) << pfad;
+        }
+    }
+
+    Testordner tmp;
+    std::string quellordner, zielordner;
+    Auftrag auftrag;
+    Anzeigeprotokoll anzeige;
+    FehlerDateisystem fs;
+    FakeWechselmedium medium;
+};
+
+TEST_F(ZerlegungTest, beispielDreiMillionenBytesInDreiStuecke) {
+    quelle("BILD.ZIP", 3'000'000, 1'433'600);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+
+    EXPECT_EQ(test::namenIn(zielordner),
+              (std::vector<std::string>{"BILD.001", "BILD.002", "BILD.003", "BILD.bat"}));
+    for (int k = 1; k <= 3; ++k) erwarteStueck(zielordner + "/BILD.00" + std::to_string(k), k);
+    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
+              "@echo off\r\ncopy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul\r\n");
+    EXPECT_EQ(auftrag.Batchdatei, zielordner + "/BILD.bat");
+
+    EXPECT_EQ(anzeige.statuszeilen,
+              (std::vector<std::string>{"Kopiere Daten nach " + zielordner + "/BILD.001",
+                                        "Kopiere Daten nach " + zielordner + "/BILD.002",
+                                        "Kopiere Daten nach " + zielordner + "/BILD.003", ""}));
+    ASSERT_EQ(anzeige.positionen.size(), 4u);
+    EXPECT_NEAR(anzeige.positionen[0], 33.333f, 0.001);
+    EXPECT_NEAR(anzeige.positionen[1], 66.667f, 0.001);
+    EXPECT_EQ(anzeige.positionen[2], 100.0f);
+    EXPECT_EQ(anzeige.positionen[3], 0.0f);
+    ASSERT_EQ(anzeige.meldungen.size(), 1u);
+    EXPECT_EQ(anzeige.meldungen[0].text, "Zorta erfolgreich durchgeführt !");
+    EXPECT_EQ(anzeige.meldungen[0].titel, "Zorta");
+    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
+    EXPECT_TRUE(anzeige.geleert);
+    EXPECT_FALSE(anzeige.zortaAn);
+    EXPECT_EQ(anzeige.sanduhrWechsel, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fs.offen(), 0);
+}
+
+struct Teilung {
+    const char* name;
+    std::int64_t laenge, teil;
+    std::vector<std::int64_t> groessen;
+};
+
+class StueckzahlTest : public ZerlegungTest, public testing::WithParamInterface<Teilung> {};
+
+TEST_P(StueckzahlTest, schreibtGenauDieStueckeDerQuelle) {
+    const auto& t = GetParam();
+    quelle("BILD.ZIP", t.laenge, t.teil);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    std::string zeile = "copy /b ";
+    for (std::size_t k = 1; k <= t.groessen.size(); ++k) {
+        const std::string name = "BILD." + Stuecknummer(static_cast<std::int64_t>(k));
+        EXPECT_EQ(std::filesystem::file_size(zielordner + "/" + name),
+                  static_cast<std::uintmax_t>(t.groessen[k - 1]));
+        zeile += (k > 1 ? " + " : "") + name;
+    }
+    EXPECT_FALSE(test::gibtEs(zielordner + "/BILD." + Stuecknummer(static_cast<std::int64_t>(t.groessen.size()) + 1)));
+    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
+              "@echo off\r\n" + zeile + " BILD.ZIP >nul\r\n");
+    EXPECT_EQ(anzeige.positionen.at(t.groessen.size() - 1), 100.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Teilungen, StueckzahlTest,
+    testing::Values(Teilung{"einStueck", 1000, 1'433'600, {1000}},
+                    Teilung{"genauEinStueck", 1'433'600, 1'433'600, {1'433'600}},
+                    Teilung{"genauDreiStuecke", 3 * 40'000, 40'000, {40'000, 40'000, 40'000}},
+                    Teilung{"diskettePlusRest", 1'474'560, 1'433'600, {1'433'600, 40'960}},
+                    Teilung{"blockvielfaches", 2 * 98'304, 98'304, {98'304, 98'304}},
+                    Teilung{"einByteProStueck", 3, 1, {1, 1, 1}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(ZerlegungTest, tausendUndMehrStueckeStehenInEinerZeile) {
+    quelle("BILD.ZIP", 1002, 1);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_TRUE(test::gibtEs(zielordner + "/BILD.999"));
+    EXPECT_TRUE(test::gibtEs(zielordner + "/BILD.1000"));
+    EXPECT_TRUE(test::gibtEs(zielordner + "/BILD.1002"));
+    const std::string batch = test::lies(zielordner + "/BILD.bat");
+    EXPECT_EQ(std::count(batch.begin(), batch.end(), '\n'), 2);
+    EXPECT_NE(batch.find("BILD.999 + BILD.1000 + BILD.1001 + BILD.1002 BILD.ZIP >nul\r\n"),
+              std::string::npos);
+}
+
+struct Namensfall {
+    const char* name;
+    std::string unterordner, datei;
+    std::vector<std::string> erwartet;
+    std::string zeile;
+};
+
+class NamenTest : public ZerlegungTest, public testing::WithParamInterface<Namensfall> {};
+
+TEST_P(NamenTest, stammUndKopierzeile) {
+    const auto& n = GetParam();
+    quellordner = tmp / n.unterordner;
+    std::filesystem::create_directories(quellordner);
+    quelle(n.datei, 10, 6);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_EQ(test::namenIn(zielordner), n.erwartet);
+    const std::string batchname = n.erwartet.back();
+    EXPECT_EQ(test::lies(zielordner + "/" + batchname), "@echo off\r\n" + n.zeile + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Namen, NamenTest,
+    testing::Values(
+        Namensfall{"ohneEndung", "x", "LIESMICH",
+                   {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"},
+                   "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
+        Namensfall{"punktNurImOrdner", "a.b", "LIESMICH", {"a.001", "a.002", "a.bat"},
+                   "copy /b a.001 + a.002 LIESMICH >nul"},
+        Namensfall{"blankImNamen", "x", "mein bild.zip",
+                   {"mein bild.001", "mein bild.002", "mein bild.bat"},
+                   "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
+        Namensfall{"umlaut", "x", "Bär.zip", {"Bär.001", "Bär.002", "Bär.bat"},
+                   "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(ZerlegungTest, zielOrdnerMitTrennerAmEnde) {
+    quelle("BILD.ZIP", 10, 6);
+    anzeige.ziel = zielordner + "/";
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_EQ(auftrag.Batchdatei, zielordner + "/BILD.bat");
+    EXPECT_EQ(anzeige.statuszeilen[0], "Kopiere Daten nach " + zielordner + "/BILD.001");
+}
+
+TEST_F(ZerlegungTest, vorhandeneStueckeUndBatchdateiWerdenErsetzt) {
+    quelle("BILD.ZIP", 10, 6);
+    test::schreibeText(zielordner + "/BILD.001", std::string(100, 'x'));
+    test::schreibeText(zielordner + "/BILD.bat", "alt");
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    erwarteStueck(zielordner + "/BILD.001", 1);
+    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
+              "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.ZIP >nul\r\n");
+}
+
+TEST_F(ZerlegungTest, ohneZielNurDieMeldung) {
+    quelle("BILD.ZIP", 10, 6);
+    anzeige.ziel.clear();
+    EXPECT_EQ(lauf(), Ausgang::KeinZiel);
+    ASSERT_EQ(anzeige.meldungen.size(), 1u);
+    EXPECT_EQ(anzeige.meldungen[0].text, "Geben Sie bitte ein Zielverzeichnis an !");
+    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
+    EXPECT_TRUE(anzeige.sanduhrWechsel.empty());
+    EXPECT_TRUE(test::namenIn(zielordner).empty());
+}
+
+struct Altzustand {
+    const char* name;
+    std::int64_t teil, quelle;
+};
+class UngueltigerAuftragTest : public ZerlegungTest,
+                               public testing::WithParamInterface<Altzustand> {};
+TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
+    quelle("BILD.ZIP", 10, GetParam().teil);
+    auftrag.Quellgröße = GetParam().quelle;
+    EXPECT_EQ(lauf(), Ausgang::Abgelehnt);
+    ASSERT_EQ(anzeige.meldungen.size(), 1u);
+    EXPECT_EQ(anzeige.meldungen[0].text, texte::UngueltigerAuftrag);
+    EXPECT_TRUE(test::namenIn(zielordner).empty());
+    EXPECT_EQ(fs.operationen(), 0);
+}
+INSTANTIATE_TEST_SUITE_P(Altzustaende, UngueltigerAuftragTest,
+                         testing::Values(Altzustand{"teilNull", 0, 10},
+                                         Altzustand{"teilNegativ", -1024, 10},
+                                         Altzustand{"quelleLeer", 6, 0}),
+                         [](const auto& info) { return info.param.name; });
+
+struct Selbstfall {
+    const char* name;
+    std::string datei;
+    bool ueberLink;
+};
+class SelbstschutzTest : public ZerlegungTest, public testing::WithParamInterface<Selbstfall> {};
+TEST_P(SelbstschutzTest, zerstoertNieDieEigeneQuelle) {
+    quellordner = zielordner;
+    quelle(GetParam().datei, 10, 6);
+    if (GetParam().ueberLink) {
+        std::filesystem::create_directory_symlink(zielordner, tmp / "link");
+        anzeige.ziel = tmp / "link";
+    }
+    EXPECT_EQ(lauf(), Ausgang::Abgelehnt);
+    ASSERT_EQ(anzeige.meldungen.size(), 1u);
+    EXPECT_EQ(anzeige.meldungen[0].text, texte::QuelleWuerdeUeberschrieben);
+    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{GetParam().datei});
+    EXPECT_EQ(std::filesystem::file_size(auftrag.Quelldatei), 10u);
+}
+INSTANTIATE_TEST_SUITE_P(Selbst, SelbstschutzTest,
+                         testing::Values(Selbstfall{"erstesStueck", "BILD.001", false},
+                                         Selbstfall{"zweitesStueck", "BILD.002", false},
+                                         Selbstfall{"batchdatei", "BILD.bat", false},
+                                         Selbstfall{"ueberLink", "BILD.001", true}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ZerlegungTest, quelleMitZiffernendungAusserhalbDesZielsIstErlaubt) {
+    quelle("BILD.001", 10, 6);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
+              "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.001 >nul\r\n");
+}
+
+TEST_F(ZerlegungTest, geschrumpfteQuelleEndetMitFehler62) {
+    quelle("BILD.ZIP", 100'000, 60'000);
+    ::truncate(auftrag.Quelldatei.c_str(), 70'000);
+    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
+    ASSERT_EQ(anzeige.meldungen.size(), 1u);
+    EXPECT_EQ(anzeige.meldungen[0].text, "Fehler #  62\rEinlesen hinter Dateiende");
+    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Keins);
+    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
+    EXPECT_TRUE(anzeige.zortaAn);
+    EXPECT_FALSE(anzeige.geleert);
+}
+
+struct Laufwerksfall {
+    const char* name;
+    std::string ziel;
+    bool fragt;
+};
+class DiskettenTest : public ZerlegungTest, public testing::WithParamInterface<Laufwerksfall> {};
+TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
+    // The old drive notation names a folder relative to the current one here.
+    const auto vorher = std::filesystem::current_path();
+    std::filesystem::current_path(zielordner);
+    std::filesystem::create_directory(GetParam().ziel);
+    quelle("BILD.ZIP", 25, 10);
+    anzeige.ziel = GetParam().ziel;
+    const Ausgang aus = lauf();
+    std::filesystem::current_path(vorher);
+    ASSERT_EQ(aus, Ausgang::Erfolg);
+    EXPECT_EQ(anzeige.anzahlMeldungen("Legen Sie bitte die nächste Diskette ein !"),
+              GetParam().fragt ? 2 : 0);
+    for (const auto& m : anzeige.meldungen) {
+        if (m.text == texte::NaechsteDiskette) {
+            EXPECT_EQ(m.titel, "Diskette wechseln...");
+            EXPECT_EQ(m.symbol, Symbol::Keins);
+        }
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest,
+                         testing::Values(Laufwerksfall{"a", "a:\\", true},
+                                         Laufwerksfall{"A", "A:\\", true},
+                                         Laufwerksfall{"b", "b:\\", true},
+                                         Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
+                                         Laufwerksfall{"C", "C:\\", false},
+                                         Laufwerksfall{"ohneBackslash", "A:", false}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ZerlegungTest, einStueckAufDisketteFragtNicht) {
+    medium.wechselbar = true;
+    quelle("BILD.ZIP", 10, 10);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 0);
+}
+
+TEST_F(ZerlegungTest, wechselmediumFragtUndPrueftVorJedemWeiterenStueck) {
+    medium.wechselbar = true;
+    quelle("BILD.ZIP", 30, 10);
+    ASSERT_EQ(lauf(), Ausgang::Erfolg);
+    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 2);
+    EXPECT_EQ(medium.bereitAufrufe, 2);
+}
+
+TEST_F(ZerlegungTest, gezogenerStickBeendetDenLaufMitNichtBereit) {
+    medium.wechselbar = true;
+    quelle("BILD.ZIP", 30, 10);
+    anzeige.beiMeldung = [this](const auto& m) {
+        if (m.text == texte::NaechsteDiskette) medium.zustand = Fehler::nummer(71);
+    };
+    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
+    EXPECT_EQ(anzeige.meldungen.back().text, "Fehler #  71\rDatenträger nicht bereit");
+    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
+}
+
+// Every file operation of a run made to fail in turn, with each kind of error.
+struct Fehlerart {
+    const char* name;
+    Fehler fehler;
+    bool kurzesLesen;
+    int erwartet;
+};
+
+class FehlerinjektionTest : public ZerlegungTest, public testing::WithParamInterface<Fehlerart> {};
+
+TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
+    const auto& art = GetParam();
+    const int deskriptoren = test::offeneDeskriptoren();
+    int fehlschlaege = 0;
+    for (int n = 1; n < 200; ++n) {
+        SCOPED_TRACE("Operation " + std::to_string(n));
+        std::filesystem::remove_all(zielordner);
+        std::filesystem::create_directory(zielordner);
+        test::schreibeText(zielordner + "/BILD.bat", "alt");
+        anzeige = Anzeigeprotokoll{};
+        anzeige.ziel = zielordner;
+        quelle("BILD.ZIP", 100'000, 40'000);
+        fs.fehlerBei(n, art.fehler, art.kurzesLesen);
+        const Ausgang aus = lauf();
+        if (fs.operationen() < n) {
+            EXPECT_EQ(aus, Ausgang::Erfolg);
+            break;  // a run without the fault: every point was covered
+        }
+        EXPECT_EQ(fs.offen(), 0);
+        EXPECT_EQ(test::offeneDeskriptoren(), deskriptoren);
+        // Whatever is left is complete: earlier pieces, and an old or new batch file.
+        for (const auto& name : test::namenIn(zielordner)) {
+            if (name == "BILD.bat") {
+                const std::string b = test::lies(zielordner + "/" + name);
+                EXPECT_TRUE(b == "alt" ||
+                            b == "@echo off\r\ncopy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP "
+                                 ">nul\r\n")
+                    << b;
+            } else {
+                ASSERT_EQ(name.rfind("BILD.00", 0), 0u) << name;
+                erwarteStueck(zielordner + "/" + name, name.back() - '0');
+            }
+        }
+        if (aus == Ausgang::Erfolg) {
+            // Only a failed identity probe may pass unnoticed; the cut is whole.
+            EXPECT_EQ(test::namenIn(zielordner).size(), 4u);
+            continue;
+        }
+        ++fehlschlaege;
+        ASSERT_EQ(aus, Ausgang::Fehlgeschlagen);
+        EXPECT_EQ(anzeige.anzahlMeldungen(texte::Erfolg), 0);
+        ASSERT_FALSE(anzeige.meldungen.empty());
+        EXPECT_EQ(anzeige.meldungen.back().text,
+                  fehlermeldungZerlegung(Fehler::nummer(art.erwartet)));
+        EXPECT_EQ(anzeige.meldungen.back().symbol, Symbol::Keins);
+        EXPECT_EQ(anzeige.statuszeilen.back(), "");
+        EXPECT_EQ(anzeige.sanduhrWechsel.back(), false);
+        EXPECT_TRUE(anzeige.zortaAn);
+    }
+    EXPECT_GT(fehlschlaege, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fehlerarten, FehlerinjektionTest,
+    testing::Values(Fehlerart{"datentraegerVoll", Fehler::ausErrno(ENOSPC), false, 61},
+                    Fehlerart{"zugriffVerweigert", Fehler::ausErrno(EACCES), false, 70},
+                    Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), false, 76},
+                    Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), false, 71},
+                    Fehlerart{"eaFehler", Fehler::ausErrno(EIO), false, 57}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(ZerlegungTest, kurzesLesenEndetMitFehler62) {
+    quelle("BILD.ZIP", 100'000, 40'000);
+    fs.fehlerBei(13, Fehler{}, true);  // the first read of the second piece
+    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
+    EXPECT_EQ(anzeige.meldungen.back().text, "Fehler #  62\rEinlesen hinter Dateiende");
+    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
+}
+
+}  // namespace
+}  // namespace zorta

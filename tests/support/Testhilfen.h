@@ -1,0 +1,132 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Anzeige.h"
+#include "Dateisystem.h"
+#include "Wechselmedium.h"
+
+namespace zorta::test {
+
+// A fresh folder below the system's temporary folder, removed with its
+// contents when the object goes.
+class Testordner {
+public:
+    Testordner();
+    ~Testordner();
+    Testordner(const Testordner&) = delete;
+    Testordner& operator=(const Testordner&) = delete;
+
+    const std::string& pfad() const { return pfad_; }
+    std::string operator/(const std::string& name) const { return pfad_ + "/" + name; }
+
+private:
+    std::string pfad_;
+};
+
+// Byte i of every generated file; pieces can be checked against it.
+inline char musterbyte(std::int64_t i) { return static_cast<char>((i * 7 + i / 251) & 0xff); }
+
+void schreibeMuster(const std::string& pfad, std::int64_t laenge);
+void schreibeText(const std::string& pfad, const std::string& text);
+std::string lies(const std::string& pfad);
+bool gibtEs(const std::string& pfad);
+std::vector<std::string> namenIn(const std::string& ordner);  // sorted
+int offeneDeskriptoren();
+
+// The real file system, with one chosen operation failing. Operations are
+// counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
+// f (0: none). A failing read may also be a short read: it then returns fewer
+// bytes without an error.
+class FehlerDateisystem final : public Dateisystem {
+public:
+    void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
+        ziel_ = n;
+        fehler_ = std::move(f);
+        kurz_ = kurzesLesen;
+        zaehler_ = 0;
+    }
+    int operationen() const { return zaehler_; }
+    bool ausgeloest() const { return ausgeloest_; }
+    int offen() const { return offen_; }
+
+    Fehler oeffneLesen(const std::string& p, Handle* h) override;
+    Fehler oeffneSchreiben(const std::string& p, Handle* h) override;
+    Fehler oeffneNeu(const std::string& p, Handle* h) override;
+    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
+    Fehler schreiben(Handle h, const char* d, std::size_t n) override;
+    Fehler schliessen(Handle h) override;
+    Fehler loeschen(const std::string& p) override;
+    Fehler existiert(const std::string& p, bool* ja) override;
+    Fehler umbenennen(const std::string& v, const std::string& n) override;
+    Fehler kennung(const std::string& p, Dateikennung* k) override;
+    Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override;
+
+private:
+    bool jetzt();
+    PosixDateisystem echt_;
+    int ziel_ = 0;
+    int zaehler_ = 0;
+    int offen_ = 0;
+    bool kurz_ = false;
+    bool ausgeloest_ = false;
+    Fehler fehler_;
+};
+
+// Records what the cutting run shows.
+class Anzeigeprotokoll final : public Zerlegungsanzeige {
+public:
+    struct Meldung {
+        std::string text, titel;
+        Symbol symbol;
+    };
+    std::string ziel;
+    std::vector<std::string> statuszeilen;
+    std::vector<float> positionen;
+    std::vector<Meldung> meldungen;
+    std::vector<bool> sanduhrWechsel;
+    float position = 0;
+    bool geleert = false;
+    bool zortaAn = true;
+    // Runs at each message box, e.g. to pull a stick while a prompt is open.
+    std::function<void(const Meldung&)> beiMeldung;
+
+    std::string zielverzeichnis() const override { return ziel; }
+    void statuszeile(const std::string& t) override { statuszeilen.push_back(t); }
+    void neuZeichnen() override {}
+    float fortschrittMaximum() const override { return 100; }
+    float fortschritt() const override { return position; }
+    void setzeFortschritt(float p) override {
+        position = p;
+        positionen.push_back(p);
+    }
+    void sanduhr(bool an) override { sanduhrWechsel.push_back(an); }
+    void anzeigenLeeren() override {
+        geleert = true;
+        ziel.clear();
+    }
+    void zortaAktiv(bool an) override { zortaAn = an; }
+    void meldung(const std::string& text, const std::string& titel, Symbol s) override {
+        meldungen.push_back({text, titel, s});
+        if (beiMeldung) beiMeldung(meldungen.back());
+    }
+    int anzahlMeldungen(const std::string& text) const;
+};
+
+class FakeWechselmedium final : public Wechselmedium {
+public:
+    bool wechselbar = false;
+    Fehler zustand;  // what bereit() answers
+    int bereitAufrufe = 0;
+    bool istWechselbar(const std::string&) override { return wechselbar; }
+    Fehler bereit(const std::string&) override {
+        ++bereitAufrufe;
+        return zustand;
+    }
+};
+
+}  // namespace zorta::test
