@@ -9,7 +9,7 @@ enum class Symbol { Keins, Information, Frage, Stopp };
 // What the cutting run reads and writes in the main window. The window
 // implements it; tests implement a recording fake.
 class Zerlegungsanzeige {
-public:
+  public:
     virtual ~Zerlegungsanzeige() = default;
 
     virtual std::string zielverzeichnis() const = 0;        // caption of Label4

@@ -6,12 +6,14 @@ std::string dosName(const std::string& name) {
     // Blanks and the interpreter's separators and operators; quoting does not
     // help against '"' and '%', so those stay as they are.
     static constexpr const char* kBesondere = " \t&^();,=+<>|";
-    if (name.find_first_of(kBesondere) == std::string::npos) return name;
+    if (name.find_first_of(kBesondere) == std::string::npos)
+        return name;
     return "\"" + name + "\"";
 }
 
 void Kopierzeile::stueckAnfuegen(const std::string& stueckname) {
-    if (!erstes_) text_ += " + ";
+    if (!erstes_)
+        text_ += " + ";
     erstes_ = false;
     text_ += dosName(stueckname);
 }

@@ -12,12 +12,12 @@ std::string dosName(const std::string& name);
 // The copy line of the rejoin batch file, built while the pieces are written:
 // "copy /b A + B + C QUELLE >nul".
 class Kopierzeile {
-public:
+  public:
     void stueckAnfuegen(const std::string& stueckname);
     void abschliessen(const std::string& quellname);
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_ = "copy /b ";
     bool erstes_ = true;
 };

@@ -14,7 +14,8 @@ namespace {
 
 Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
     const int fd = ::open(pfad.c_str(), flags | O_CLOEXEC, 0666);
-    if (fd < 0) return Fehler::ausErrno(errno, pfad);
+    if (fd < 0)
+        return Fehler::ausErrno(errno, pfad);
     if ((flags & O_ACCMODE) == O_RDONLY) {
         // Pieces and joins read strictly front to back.
         (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -42,10 +43,12 @@ Fehler PosixDateisystem::lesen(Handle h, char* puffer, std::size_t n, std::size_
     while (gesamt < n) {
         const ssize_t r = ::read(h, puffer + gesamt, n - gesamt);
         if (r < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return Fehler::ausErrno(errno);
         }
-        if (r == 0) break;
+        if (r == 0)
+            break;
         gesamt += static_cast<std::size_t>(r);
     }
     *gelesen = gesamt;
@@ -57,7 +60,8 @@ Fehler PosixDateisystem::schreiben(Handle h, const char* daten, std::size_t n) {
     while (gesamt < n) {
         const ssize_t w = ::write(h, daten + gesamt, n - gesamt);
         if (w < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return Fehler::ausErrno(errno);
         }
         gesamt += static_cast<std::size_t>(w);
@@ -68,17 +72,19 @@ Fehler PosixDateisystem::schreiben(Handle h, const char* daten, std::size_t n) {
 Fehler PosixDateisystem::schliessen(Handle h) {
     // Linux releases the descriptor even when close reports an error, so it
     // must not be retried on EINTR.
-    if (::close(h) != 0 && errno != EINTR) return Fehler::ausErrno(errno);
+    if (::close(h) != 0 && errno != EINTR)
+        return Fehler::ausErrno(errno);
     return {};
 }
 
 Fehler PosixDateisystem::loeschen(const std::string& pfad) {
-    if (::unlink(pfad.c_str()) != 0) return Fehler::ausErrno(errno, pfad);
+    if (::unlink(pfad.c_str()) != 0)
+        return Fehler::ausErrno(errno, pfad);
     return {};
 }
 
 Fehler PosixDateisystem::existiert(const std::string& pfad, bool* ja) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(pfad.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             *ja = false;
@@ -91,24 +97,28 @@ Fehler PosixDateisystem::existiert(const std::string& pfad, bool* ja) {
 }
 
 Fehler PosixDateisystem::umbenennen(const std::string& von, const std::string& nach) {
-    if (::rename(von.c_str(), nach.c_str()) != 0) return Fehler::ausErrno(errno, nach);
+    if (::rename(von.c_str(), nach.c_str()) != 0)
+        return Fehler::ausErrno(errno, nach);
     return {};
 }
 
 Fehler PosixDateisystem::kennung(const std::string& pfad, Dateikennung* k) {
-    struct stat st{};
-    if (::stat(pfad.c_str(), &st) != 0) return Fehler::ausErrno(errno, pfad);
+    struct stat st {};
+    if (::stat(pfad.c_str(), &st) != 0)
+        return Fehler::ausErrno(errno, pfad);
     *k = {st.st_dev, st.st_ino};
     return {};
 }
 
 Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std::string>* namen) {
     DIR* d = ::opendir(ordner.empty() ? "." : ordner.c_str());
-    if (d == nullptr) return Fehler::ausErrno(errno, ordner);
+    if (d == nullptr)
+        return Fehler::ausErrno(errno, ordner);
     namen->clear();
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name != "." && name != "..") namen->push_back(name);
+        if (name != "." && name != "..")
+            namen->push_back(name);
     }
     ::closedir(d);
     return {};

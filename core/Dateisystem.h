@@ -22,7 +22,7 @@ struct Dateikennung {
 // Handles are small non-negative integers; a handle stays owned by the caller
 // until schliessen(), which releases it even when it reports an error.
 class Dateisystem {
-public:
+  public:
     using Handle = int;
 
     virtual ~Dateisystem() = default;
@@ -48,7 +48,7 @@ public:
 
 // The real file system, thin over POSIX.
 class PosixDateisystem final : public Dateisystem {
-public:
+  public:
     Fehler oeffneLesen(const std::string& pfad, Handle* h) override;
     Fehler oeffneSchreiben(const std::string& pfad, Handle* h) override;
     Fehler oeffneNeu(const std::string& pfad, Handle* h) override;
@@ -65,7 +65,7 @@ public:
 // Closes a handle when it goes out of scope unless released; for the paths
 // on which a failure has already been reported.
 class OffeneDatei {
-public:
+  public:
     explicit OffeneDatei(Dateisystem& fs) : fs_(fs) {}
     ~OffeneDatei() { zu(); }
     OffeneDatei(const OffeneDatei&) = delete;
@@ -76,14 +76,15 @@ public:
     bool offen() const { return h_ >= 0; }
     // Closes and reports the result of closing (a full disk may show here).
     Fehler schliessen() {
-        if (h_ < 0) return {};
+        if (h_ < 0)
+            return {};
         const auto h = h_;
         h_ = -1;
         return fs_.schliessen(h);
     }
     void zu() { (void)schliessen(); }
 
-private:
+  private:
     Dateisystem& fs_;
     Dateisystem::Handle h_ = -1;
 };

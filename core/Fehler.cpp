@@ -83,14 +83,18 @@ int nummerVonErrno(int err) {
 
 }  // namespace
 
-Fehler Fehler::nummer(int n) { return Fehler(n, beschreibungVon(n)); }
+Fehler Fehler::nummer(int n) {
+    return Fehler(n, beschreibungVon(n));
+}
 
-Fehler Fehler::ausErrno(int err) { return nummer(nummerVonErrno(err)); }
+Fehler Fehler::ausErrno(int err) {
+    return nummer(nummerVonErrno(err));
+}
 
 Fehler Fehler::ausErrno(int err, const std::string& pfad) {
     if (err == ENOENT) {
         std::string ordner = Ordner(pfad);
-        struct stat st{};
+        struct stat st {};
         if (!ordner.empty() && (::stat(ordner.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
             return nummer(fehlernr::PfadNichtGefunden);
         }

@@ -8,7 +8,7 @@ namespace zorta {
 // description. Number 0 means success. Created from the operating system's
 // error in one place (ausErrno), so every message uses the same table.
 class Fehler {
-public:
+  public:
     Fehler() = default;
     Fehler(int nummer, std::string beschreibung)
         : nummer_(nummer), beschreibung_(std::move(beschreibung)) {}
@@ -25,7 +25,7 @@ public:
 
     bool operator==(const Fehler&) const = default;
 
-private:
+  private:
     int nummer_ = 0;
     std::string beschreibung_;
 };

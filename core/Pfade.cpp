@@ -6,37 +6,44 @@ namespace zorta {
 
 std::string OhneEndung(const std::string& path) {
     const auto punkt = path.rfind('.');
-    if (punkt == std::string::npos) return path + ".";
+    if (punkt == std::string::npos)
+        return path + ".";
     return path.substr(0, punkt + 1);
 }
 
 std::string Dateiname(const std::string& path) {
     const auto t = path.rfind(Trenner);
-    if (t == std::string::npos) return path;
+    if (t == std::string::npos)
+        return path;
     return path.substr(t + 1);
 }
 
 std::string Ordner(const std::string& path) {
     const auto t = path.rfind(Trenner);
-    if (t == std::string::npos) return "";
-    if (t == 0) return std::string(1, Trenner);
+    if (t == std::string::npos)
+        return "";
+    if (t == 0)
+        return std::string(1, Trenner);
     return path.substr(0, t);
 }
 
 std::string Ordnerpraefix(const std::string& ordner) {
-    if (!ordner.empty() && ordner.back() == Trenner) return ordner;
+    if (!ordner.empty() && ordner.back() == Trenner)
+        return ordner;
     return ordner + Trenner;
 }
 
 std::string Stuecknummer(std::int64_t nummer) {
     std::string ziffern = std::to_string(nummer);
-    if (ziffern.size() < 3) ziffern.insert(0, 3 - ziffern.size(), '0');
+    if (ziffern.size() < 3)
+        ziffern.insert(0, 3 - ziffern.size(), '0');
     return ziffern;
 }
 
 std::string kleinAscii(std::string text) {
     for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
 }

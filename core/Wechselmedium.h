@@ -11,7 +11,7 @@ namespace zorta {
 // pieces (the port's floppy drive), and whether it is still there after the
 // user was asked to swap. Replaced in tests.
 class Wechselmedium {
-public:
+  public:
     virtual ~Wechselmedium() = default;
     virtual bool istWechselbar(const std::string& ordner) = 0;
     // After the next-disk prompt: ok, 71 when no removable medium holds the
@@ -21,17 +21,17 @@ public:
 
 // For targets that never prompt (benchmarks, tools).
 class KeinWechselmedium final : public Wechselmedium {
-public:
+  public:
     bool istWechselbar(const std::string&) override { return false; }
     Fehler bereit(const std::string&) override { return {}; }
 };
 
 // One line of the mount table, decoded.
 struct Einhaengung {
-    std::string geraet;        // "major:minor"
+    std::string geraet;  // "major:minor"
     std::string einhaengepunkt;
-    std::string typ;           // file-system type
-    std::string quelle;        // mount source, e.g. /dev/sdb1 or server:/share
+    std::string typ;     // file-system type
+    std::string quelle;  // mount source, e.g. /dev/sdb1 or server:/share
 };
 
 std::vector<Einhaengung> einhaengungenLesen(const std::string& mountinfo);
@@ -39,13 +39,13 @@ std::vector<Einhaengung> einhaengungenLesen(const std::string& mountinfo);
 // Reads /proc/self/mountinfo and /sys/class/block; both places can be moved
 // into a test folder.
 class LinuxWechselmedium final : public Wechselmedium {
-public:
+  public:
     explicit LinuxWechselmedium(std::string mountinfo = "/proc/self/mountinfo",
                                 std::string sysBlock = "/sys/class/block");
     bool istWechselbar(const std::string& ordner) override;
     Fehler bereit(const std::string& ordner) override;
 
-private:
+  private:
     bool geraetWechselbar(const std::string& majorMinor) const;
     std::string mountinfo_;
     std::string sysBlock_;
@@ -53,8 +53,7 @@ private:
 
 // The mount that holds `pfad` (already resolved): the one with the longest
 // matching mount point, the later one on a tie. nullptr when none matches.
-const Einhaengung* einhaengungVon(const std::vector<Einhaengung>& tabelle,
-                                  const std::string& pfad);
+const Einhaengung* einhaengungVon(const std::vector<Einhaengung>& tabelle, const std::string& pfad);
 
 // True for file systems a user does not write pieces to (proc, sysfs, ...).
 bool istPseudoDateisystem(const std::string& typ);

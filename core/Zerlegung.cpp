@@ -16,19 +16,22 @@ Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle q
                      Dateisystem::Handle ziel, char* puffer) {
     std::int64_t rest = anzahl;
     while (rest > 0) {
-        const auto laenge =
-            static_cast<std::size_t>(std::min<std::int64_t>(rest, Blockgroesse));
+        const auto laenge = static_cast<std::size_t>(std::min<std::int64_t>(rest, Blockgroesse));
         std::size_t gelesen = 0;
-        if (Fehler f = fs.lesen(quelle, puffer, laenge, &gelesen); !f.ok()) return f;
-        if (gelesen < laenge) return Fehler::nummer(fehlernr::HinterDateiende);
-        if (Fehler f = fs.schreiben(ziel, puffer, laenge); !f.ok()) return f;
+        if (Fehler f = fs.lesen(quelle, puffer, laenge, &gelesen); !f.ok())
+            return f;
+        if (gelesen < laenge)
+            return Fehler::nummer(fehlernr::HinterDateiende);
+        if (Fehler f = fs.schreiben(ziel, puffer, laenge); !f.ok())
+            return f;
         rest -= static_cast<std::int64_t>(laenge);
     }
     return {};
 }
 
 bool aufLaufwerkAoderB(const std::string& stueckpfad) {
-    if (stueckpfad.size() < 3 || stueckpfad.compare(1, 2, ":\\") != 0) return false;
+    if (stueckpfad.size() < 3 || stueckpfad.compare(1, 2, ":\\") != 0)
+        return false;
     const char l = stueckpfad[0];
     return l == 'a' || l == 'A' || l == 'b' || l == 'B';
 }
@@ -37,13 +40,13 @@ namespace {
 
 // One pass of the run; owns the open files so that every way out closes them.
 class Lauf {
-public:
+  public:
     Lauf(Auftrag& a, Zerlegungsanzeige& anz, Dateisystem& fs, Wechselmedium& m)
         : a_(a), anz_(anz), fs_(fs), medium_(m), quelle_(fs), stueck_(fs), batch_(fs) {}
 
     Ausgang ausfuehren();
 
-private:
+  private:
     bool wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                     std::int64_t anzahl);
     Fehler stueckeSchreiben(const std::string& praefix, const std::string& stamm,
@@ -90,8 +93,10 @@ Ausgang Lauf::ausfuehren() {
 
     Kopierzeile zeile;
     Fehler f = fs_.oeffneLesen(a_.Quelldatei, quelle_.ziel());
-    if (f.ok()) f = stueckeSchreiben(praefix, stamm, ordner, anzahl, zeile);
-    if (f.ok()) f = quelle_.schliessen();
+    if (f.ok())
+        f = stueckeSchreiben(praefix, stamm, ordner, anzahl, zeile);
+    if (f.ok())
+        f = quelle_.schliessen();
     if (f.ok()) {
         zeile.abschliessen(Dateiname(a_.Quelldatei));
         f = batchSchreiben(batchInhalt(zeile.text()));
@@ -114,7 +119,8 @@ Ausgang Lauf::ausfuehren() {
 bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                       std::int64_t anzahl) {
     Dateikennung quelle;
-    if (!fs_.kennung(a_.Quelldatei, &quelle).ok()) return false;  // opening will report it
+    if (!fs_.kennung(a_.Quelldatei, &quelle).ok())
+        return false;  // opening will report it
     // Only names the run writes can be hit: the batch file, and the one piece
     // whose number spells the source's own extension.
     std::vector<std::string> kandidaten = {praefix + stamm + "bat"};
@@ -122,9 +128,9 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     const auto punkt = name.rfind('.');
     if (punkt != std::string::npos) {
         const std::string endung = name.substr(punkt + 1);
-        const bool ziffern = !endung.empty() && endung.size() <= 18 &&
-                             std::all_of(endung.begin(), endung.end(),
-                                         [](char c) { return c >= '0' && c <= '9'; });
+        const bool ziffern =
+            !endung.empty() && endung.size() <= 18 &&
+            std::all_of(endung.begin(), endung.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (ziffern) {
             const std::int64_t nr = std::stoll(endung);
             if (nr >= 1 && nr <= anzahl && Stuecknummer(nr) == endung) {
@@ -134,14 +140,14 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     }
     for (const auto& pfad : kandidaten) {
         Dateikennung k;
-        if (fs_.kennung(pfad, &k).ok() && k == quelle) return true;
+        if (fs_.kennung(pfad, &k).ok() && k == quelle)
+            return true;
     }
     return false;
 }
 
 Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& stamm,
-                              const std::string& ordner, std::int64_t anzahl,
-                              Kopierzeile& zeile) {
+                              const std::string& ordner, std::int64_t anzahl, Kopierzeile& zeile) {
     const bool diskette = aufLaufwerkAoderB(praefix) || medium_.istWechselbar(ordner);
     const auto puffer = std::make_unique<char[]>(Blockgroesse);
     const float maximum = anz_.fortschrittMaximum();
@@ -154,21 +160,26 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
         anz_.neuZeichnen();
         // A pulled stick must not let the next piece land on the system disk.
         if (gewechselt) {
-            if (Fehler f = medium_.bereit(ordner); !f.ok()) return f;
+            if (Fehler f = medium_.bereit(ordner); !f.ok())
+                return f;
         }
         bool vorhanden = false;
-        if (Fehler f = fs_.existiert(pfad, &vorhanden); !f.ok()) return f;
+        if (Fehler f = fs_.existiert(pfad, &vorhanden); !f.ok())
+            return f;
         if (vorhanden) {
-            if (Fehler f = fs_.loeschen(pfad); !f.ok()) return f;
+            if (Fehler f = fs_.loeschen(pfad); !f.ok())
+                return f;
         }
-        if (Fehler f = fs_.oeffneSchreiben(pfad, stueck_.ziel()); !f.ok()) return f;
+        if (Fehler f = fs_.oeffneSchreiben(pfad, stueck_.ziel()); !f.ok())
+            return f;
         const std::int64_t rest = a_.Quellgröße - a_.Leseposition;
         const std::int64_t menge = std::min(rest, a_.Teilgröße);
         if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), puffer.get());
             !f.ok()) {
             return f;
         }
-        if (Fehler f = stueck_.schliessen(); !f.ok()) return f;
+        if (Fehler f = stueck_.schliessen(); !f.ok())
+            return f;
         begonnenesStueck_.clear();
         zeile.stueckAnfuegen(Dateiname(pfad));
 
@@ -197,10 +208,14 @@ Fehler Lauf::batchSchreiben(const std::string& inhalt) {
             return f;
         }
     }
-    if (batchEntwurf_.empty()) return Fehler::nummer(fehlernr::DateiExistiert);
-    if (Fehler f = fs_.schreiben(batch_.handle(), inhalt.data(), inhalt.size()); !f.ok()) return f;
-    if (Fehler f = batch_.schliessen(); !f.ok()) return f;
-    if (Fehler f = fs_.umbenennen(batchEntwurf_, a_.Batchdatei); !f.ok()) return f;
+    if (batchEntwurf_.empty())
+        return Fehler::nummer(fehlernr::DateiExistiert);
+    if (Fehler f = fs_.schreiben(batch_.handle(), inhalt.data(), inhalt.size()); !f.ok())
+        return f;
+    if (Fehler f = batch_.schliessen(); !f.ok())
+        return f;
+    if (Fehler f = fs_.umbenennen(batchEntwurf_, a_.Batchdatei); !f.ok())
+        return f;
     batchEntwurf_.clear();
     return {};
 }
@@ -216,7 +231,8 @@ void Lauf::scheitern(const Fehler& f) {
             (void)fs_.loeschen(begonnenesStueck_);
         }
     }
-    if (!batchEntwurf_.empty()) (void)fs_.loeschen(batchEntwurf_);
+    if (!batchEntwurf_.empty())
+        (void)fs_.loeschen(batchEntwurf_);
     anz_.statuszeile("");
     anz_.sanduhr(false);
     anz_.neuZeichnen();

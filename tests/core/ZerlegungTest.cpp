@@ -18,7 +18,7 @@ using test::FehlerDateisystem;
 using test::Testordner;
 
 class ZerlegungTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         quellordner = tmp / "daten";
         zielordner = tmp / "ziel";
@@ -104,9 +104,9 @@ TEST_P(StueckzahlTest, schreibtGenauDieStueckeDerQuelle) {
                   static_cast<std::uintmax_t>(t.groessen[k - 1]));
         zeile += (k > 1 ? " + " : "") + name;
     }
-    EXPECT_FALSE(test::gibtEs(zielordner + "/BILD." + Stuecknummer(static_cast<std::int64_t>(t.groessen.size()) + 1)));
-    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
-              "@echo off\r\n" + zeile + " BILD.ZIP >nul\r\n");
+    EXPECT_FALSE(test::gibtEs(zielordner + "/BILD." +
+                              Stuecknummer(static_cast<std::int64_t>(t.groessen.size()) + 1)));
+    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"), "@echo off\r\n" + zeile + " BILD.ZIP >nul\r\n");
     EXPECT_EQ(anzeige.positionen.at(t.groessen.size() - 1), 100.0f);
 }
 
@@ -154,17 +154,27 @@ TEST_P(NamenTest, stammUndKopierzeile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Namen, NamenTest,
-    testing::Values(
-        Namensfall{"ohneEndung", "x", "LIESMICH",
-                   {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"},
-                   "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
-        Namensfall{"punktNurImOrdner", "a.b", "LIESMICH", {"a.001", "a.002", "a.bat"},
-                   "copy /b a.001 + a.002 LIESMICH >nul"},
-        Namensfall{"blankImNamen", "x", "mein bild.zip",
-                   {"mein bild.001", "mein bild.002", "mein bild.bat"},
-                   "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
-        Namensfall{"umlaut", "x", "Bär.zip", {"Bär.001", "Bär.002", "Bär.bat"},
-                   "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
+    testing::Values(Namensfall{"ohneEndung",
+                               "x",
+                               "LIESMICH",
+                               {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"},
+                               "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
+                    Namensfall{"punktNurImOrdner",
+                               "a.b",
+                               "LIESMICH",
+                               {"a.001", "a.002", "a.bat"},
+                               "copy /b a.001 + a.002 LIESMICH >nul"},
+                    Namensfall{
+                        "blankImNamen",
+                        "x",
+                        "mein bild.zip",
+                        {"mein bild.001", "mein bild.002", "mein bild.bat"},
+                        "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
+                    Namensfall{"umlaut",
+                               "x",
+                               "Bär.zip",
+                               {"Bär.001", "Bär.002", "Bär.bat"},
+                               "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ZerlegungTest, zielOrdnerMitTrennerAmEnde) {
@@ -315,7 +325,8 @@ TEST_F(ZerlegungTest, gezogenerStickBeendetDenLaufMitNichtBereit) {
     medium.wechselbar = true;
     quelle("BILD.ZIP", 30, 10);
     anzeige.beiMeldung = [this](const auto& m) {
-        if (m.text == texte::NaechsteDiskette) medium.zustand = Fehler::nummer(71);
+        if (m.text == texte::NaechsteDiskette)
+            medium.zustand = Fehler::nummer(71);
     };
     EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
     EXPECT_EQ(anzeige.meldungen.back().text, "Fehler #  71\rDatenträger nicht bereit");

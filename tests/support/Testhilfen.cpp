@@ -12,7 +12,8 @@ namespace zorta::test {
 
 Testordner::Testordner() {
     std::string vorlage = (std::filesystem::temp_directory_path() / "zorta-test-XXXXXX").string();
-    if (::mkdtemp(vorlage.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    if (::mkdtemp(vorlage.data()) == nullptr)
+        throw std::runtime_error("mkdtemp");
     pfad_ = vorlage;
 }
 
@@ -43,7 +44,9 @@ std::string lies(const std::string& pfad) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool gibtEs(const std::string& pfad) { return ::access(pfad.c_str(), F_OK) == 0; }
+bool gibtEs(const std::string& pfad) {
+    return ::access(pfad.c_str(), F_OK) == 0;
+}
 
 std::vector<std::string> namenIn(const std::string& ordner) {
     std::vector<std::string> namen;
@@ -70,29 +73,36 @@ bool FehlerDateisystem::jetzt() {
 }
 
 Fehler FehlerDateisystem::oeffneLesen(const std::string& p, Handle* h) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     Fehler f = echt_.oeffneLesen(p, h);
-    if (f.ok()) ++offen_;
+    if (f.ok())
+        ++offen_;
     return f;
 }
 
 Fehler FehlerDateisystem::oeffneSchreiben(const std::string& p, Handle* h) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     Fehler f = echt_.oeffneSchreiben(p, h);
-    if (f.ok()) ++offen_;
+    if (f.ok())
+        ++offen_;
     return f;
 }
 
 Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     Fehler f = echt_.oeffneNeu(p, h);
-    if (f.ok()) ++offen_;
+    if (f.ok())
+        ++offen_;
     return f;
 }
 
 Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g) {
     if (jetzt()) {
-        if (!kurz_) return fehler_;
+        if (!kurz_)
+            return fehler_;
         Fehler f = echt_.lesen(h, b, n / 2, g);
         return f;
     }
@@ -111,32 +121,38 @@ Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
     Fehler f = echt_.schliessen(h);
-    if (jetzt()) return fehler_;  // the handle is released all the same
+    if (jetzt())
+        return fehler_;  // the handle is released all the same
     return f;
 }
 
 Fehler FehlerDateisystem::loeschen(const std::string& p) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     return echt_.loeschen(p);
 }
 
 Fehler FehlerDateisystem::existiert(const std::string& p, bool* ja) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     return echt_.existiert(p, ja);
 }
 
 Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     return echt_.umbenennen(v, n);
 }
 
 Fehler FehlerDateisystem::kennung(const std::string& p, Dateikennung* k) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     return echt_.kennung(p, k);
 }
 
 Fehler FehlerDateisystem::verzeichnis(const std::string& o, std::vector<std::string>* n) {
-    if (jetzt()) return fehler_;
+    if (jetzt())
+        return fehler_;
     return echt_.verzeichnis(o, n);
 }
 

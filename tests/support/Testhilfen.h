@@ -15,7 +15,7 @@ namespace zorta::test {
 // A fresh folder below the system's temporary folder, removed with its
 // contents when the object goes.
 class Testordner {
-public:
+  public:
     Testordner();
     ~Testordner();
     Testordner(const Testordner&) = delete;
@@ -24,12 +24,14 @@ public:
     const std::string& pfad() const { return pfad_; }
     std::string operator/(const std::string& name) const { return pfad_ + "/" + name; }
 
-private:
+  private:
     std::string pfad_;
 };
 
 // Byte i of every generated file; pieces can be checked against it.
-inline char musterbyte(std::int64_t i) { return static_cast<char>((i * 7 + i / 251) & 0xff); }
+inline char musterbyte(std::int64_t i) {
+    return static_cast<char>((i * 7 + i / 251) & 0xff);
+}
 
 void schreibeMuster(const std::string& pfad, std::int64_t laenge);
 void schreibeText(const std::string& pfad, const std::string& text);
@@ -43,7 +45,7 @@ int offeneDeskriptoren();
 // f (0: none). A failing read may also be a short read: it then returns fewer
 // bytes without an error.
 class FehlerDateisystem final : public Dateisystem {
-public:
+  public:
     void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
         ziel_ = n;
         fehler_ = std::move(f);
@@ -66,7 +68,7 @@ public:
     Fehler kennung(const std::string& p, Dateikennung* k) override;
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override;
 
-private:
+  private:
     bool jetzt();
     PosixDateisystem echt_;
     int ziel_ = 0;
@@ -79,7 +81,7 @@ private:
 
 // Records what the cutting run shows.
 class Anzeigeprotokoll final : public Zerlegungsanzeige {
-public:
+  public:
     struct Meldung {
         std::string text, titel;
         Symbol symbol;
@@ -112,13 +114,14 @@ public:
     void zortaAktiv(bool an) override { zortaAn = an; }
     void meldung(const std::string& text, const std::string& titel, Symbol s) override {
         meldungen.push_back({text, titel, s});
-        if (beiMeldung) beiMeldung(meldungen.back());
+        if (beiMeldung)
+            beiMeldung(meldungen.back());
     }
     int anzahlMeldungen(const std::string& text) const;
 };
 
 class FakeWechselmedium final : public Wechselmedium {
-public:
+  public:
     bool wechselbar = false;
     Fehler zustand;  // what bereit() answers
     int bereitAufrufe = 0;

@@ -1,0 +1,52 @@
+#include "Reparatur.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "Pfade.h"
+
+namespace zorta {
+
+std::string fehlermeldungReparatur(const Fehler& f) {
+    return "Fehler Nr. : " + zahlMitVorzeichenstelle(f.nummer()) +
+           "\r\rFehlerbeschreibung : " + f.beschreibung();
+}
+
+Fehler startauftragFuer(const std::string& datei, const std::string& interpreter,
+                        Startauftrag* auftrag) {
+    struct stat st {};
+    if (::stat(datei.c_str(), &st) != 0)
+        return Fehler::ausErrno(errno, datei);
+    if (!S_ISREG(st.st_mode))
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    const std::string name = kleinAscii(Dateiname(datei));
+    const auto endetMit = [&](const std::string& e) {
+        return name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0;
+    };
+    Startauftrag a;
+    if (endetMit(".bat") || endetMit(".cmd")) {
+        a.programm = interpreter;
+        a.argumente = {datei};
+    } else if (::access(datei.c_str(), X_OK) == 0) {
+        a.programm = datei;
+    } else {
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    }
+    a.arbeitsordner = Ordner(datei);
+    a.versteckt = true;
+    a.abgekoppelt = true;
+    *auftrag = std::move(a);
+    return {};
+}
+
+Fehler batchdateiStarten(const std::string& datei, const std::string& interpreter,
+                         Starter& starter) {
+    Startauftrag a;
+    if (Fehler f = startauftragFuer(datei, interpreter, &a); !f.ok())
+        return f;
+    return starter.starten(a);
+}
+
+}  // namespace zorta

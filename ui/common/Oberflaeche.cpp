@@ -1,0 +1,21 @@
+#include "Oberflaeche.h"
+
+#include <QFile>
+
+QFont schrift(Schriftart art, double punkte, bool fett, bool kursiv) {
+    QFont f(art == Schriftart::ComicSans ? QStringLiteral("Comic Neue")
+                                         : QStringLiteral("Liberation Sans"));
+    f.setStyleHint(art == Schriftart::ComicSans ? QFont::Cursive : QFont::SansSerif);
+    f.setPointSizeF(punkte);
+    f.setBold(fett);
+    f.setItalic(kursiv);
+    return f;
+}
+
+QString ausPfad(const std::string& pfad) {
+    return QFile::decodeName(QByteArray::fromStdString(pfad));
+}
+
+std::string zuPfad(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}

@@ -1,0 +1,68 @@
+#include "Standarddialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+// Qt's own dialog, not the desktop's, so that it behaves the same everywhere.
+class QtDateiwahl final : public Dateiwahl {
+  public:
+    std::optional<QString> oeffnen(QWidget* eltern, const Standarddialog& d) override {
+        QFileDialog dialog(eltern, d.DialogTitle);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode((d.Flags & Standarddialog::DateiMussExistieren)
+                               ? QFileDialog::ExistingFile
+                               : QFileDialog::AnyFile);
+        const QStringList filter = d.namensfilter();
+        if (!filter.isEmpty())
+            dialog.setNameFilters(filter);
+        if (!d.FileName.isEmpty()) {
+            const QFileInfo info(d.FileName);
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        } else {
+            dialog.setDirectory(QDir::currentPath());
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().first();
+    }
+};
+
+}  // namespace
+
+Standarddialog::Standarddialog() : wahl_(std::make_unique<QtDateiwahl>()) {}
+Standarddialog::~Standarddialog() = default;
+
+void Standarddialog::setzeWahl(std::unique_ptr<Dateiwahl> wahl) {
+    wahl_ = std::move(wahl);
+}
+
+QStringList Standarddialog::namensfilter() const {
+    QStringList aus;
+    const QStringList teile = Filter.split(u'|');
+    for (int i = 0; i + 1 < teile.size(); i += 2) {
+        const QString muster = QString(teile[i + 1]).replace(u';', u' ');
+        const QString& text = teile[i];
+        const QString klammer = QStringLiteral("(") + muster + QStringLiteral(")");
+        aus << (text.contains(klammer) ? text : text + QStringLiteral(" ") + klammer);
+    }
+    return aus;
+}
+
+zorta::Fehler Standarddialog::ShowOpen(QWidget* eltern) {
+    const std::optional<QString> gewaehlt = wahl_->oeffnen(eltern, *this);
+    if (!gewaehlt) {
+        if (CancelError)
+            return zorta::Fehler::nummer(zorta::fehlernr::Abbruch);
+        return {};
+    }
+    const QFileInfo info(*gewaehlt);
+    FileName = info.absoluteFilePath();
+    QDir::setCurrent(info.absolutePath());
+    return {};
+}

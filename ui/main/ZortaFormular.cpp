@@ -1,0 +1,472 @@
+#include "ZortaFormular.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QToolButton>
+#include <filesystem>
+
+#include "CenterForm.h"
+#include "Meldungen.h"
+#include "Oberflaeche.h"
+#include "Reparatur.h"
+#include "Zahlen.h"
+#include "Zerlegung.h"
+#include "frmAbout.h"
+#include "frmZielBox.h"
+
+namespace {
+
+const QString kTitel = QStringLiteral("Zorta");
+const QString kUngueltigeGroesse = QStringLiteral("Geben Sie bitte eine gültige Dateigröße an!");
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+bool Groessenfeld::event(QEvent* e) {
+    // The window's Ctrl shortcuts win over the box's own editing keys.
+    if (e->type() == QEvent::ShortcutOverride &&
+        (static_cast<QKeyEvent*>(e)->modifiers() & Qt::ControlModifier)) {
+        e->ignore();
+        return true;
+    }
+    return QLineEdit::event(e);
+}
+
+void Groessenfeld::keyPressEvent(QKeyEvent* e) {
+    const QString zeichen = e->text();
+    if (!zeichen.isEmpty() && tastendruck) {
+        int code = zeichen.at(0).unicode();
+        tastendruck(code);
+        if (code == 0) {
+            e->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
+    : QMainWindow(eltern), umgebung_(std::move(umgebung)) {
+    setObjectName(QStringLiteral("ZortaFormular"));
+    setWindowTitle(kTitel);
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    steuerelementeAnlegen();
+    menueAnlegen();
+    resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+ZortaFormular::~ZortaFormular() = default;
+
+QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const QString& text,
+                                      const char* bild, const QRect& lage, const QString& tipp) {
+    auto* k = new QToolButton(eltern);
+    k->setObjectName(QLatin1String(name));
+    k->setText(text);
+    k->setIcon(QIcon(QStringLiteral(":/bilder/") + QLatin1String(bild) + QStringLiteral(".png")));
+    k->setIconSize(QSize(32, 32));
+    k->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    k->setFocusPolicy(Qt::StrongFocus);
+    k->setGeometry(lage);
+    if (!tipp.isEmpty())
+        k->setToolTip(tipp);
+    return k;
+}
+
+QLabel* ZortaFormular::beschriftung(QWidget* eltern, const char* name, const QString& text,
+                                    const QRect& lage, bool wert) {
+    auto* l = new QLabel(text, eltern);
+    l->setObjectName(QLatin1String(name));
+    l->setTextFormat(Qt::PlainText);  // paths are shown as they are
+    l->setGeometry(lage);
+    if (wert)
+        l->setFont(schrift(Schriftart::MsSansSerif, 8.25));
+    return l;
+}
+
+void ZortaFormular::steuerelementeAnlegen() {
+    auto* flaeche = new QWidget(this);
+    flaeche->setObjectName(QStringLiteral("Flaeche"));
+    flaeche->setFont(schrift(Schriftart::MsSansSerif, 8.25, true));
+    setCentralWidget(flaeche);
+
+    Frame2 = new QGroupBox(flaeche);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(twRechteck(120, 240, 9015, 1575));
+    Command3 = bildknopf(
+        Frame2, "Command3", QStringLiteral("Quelle"), "quelle", twRechteck(360, 360, 1095, 975),
+        QStringLiteral("Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen."));
+    Command4 = bildknopf(Frame2, "Command4", QStringLiteral("Ziel"), "ziel",
+                         twRechteck(1680, 360, 1095, 975),
+                         QStringLiteral("Hier können Sie das Zielverzeichnis bestimmen."));
+    beschriftung(Frame2, "Label10", QStringLiteral("Diskformat :"),
+                 twRechteck(3240, 240, 1095, 255));
+    Command6 = bildknopf(Frame2, "Command6", QStringLiteral("1.2 MB"), "diskette12",
+                         twRechteck(3240, 600, 855, 735), QStringLiteral("1200 Kb"));
+    Command5 = bildknopf(Frame2, "Command5", QStringLiteral("1.4 MB"), "diskette14",
+                         twRechteck(4320, 600, 855, 735), QStringLiteral("1400 Kb"));
+    Command7 = bildknopf(Frame2, "Command7", QStringLiteral("ZIP 100"), "zip",
+                         twRechteck(5400, 600, 855, 735), QStringLiteral("96000 Kb"));
+    Command8 = bildknopf(Frame2, "Command8", QStringLiteral("Benutzer"), "benutzer",
+                         twRechteck(6480, 600, 855, 735), QString());
+    beschriftung(Frame2, "Label11", QStringLiteral("Kb"), twRechteck(8520, 1080, 375, 255));
+
+    textDateigröße = new Groessenfeld(flaeche);
+    textDateigröße->setObjectName(QStringLiteral("textDateigröße"));
+    textDateigröße->setGeometry(twRechteck(7680, 1200, 855, 315));
+    textDateigröße->setToolTip(QStringLiteral("Datei-Zorta-Größe"));
+    textDateigröße->raise();
+
+    Frame1 = new QGroupBox(flaeche);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twRechteck(120, 1920, 9015, 1575));
+    beschriftung(Frame1, "Label1", QStringLiteral("Quelle :"), twRechteck(240, 360, 735, 255));
+    Label2 = beschriftung(Frame1, "Label2", QString(), twRechteck(960, 360, 7455, 255), true);
+    beschriftung(Frame1, "Label3", QStringLiteral("Ziel :"), twRechteck(240, 720, 615, 255));
+    Label4 = beschriftung(Frame1, "Label4", QString(), twRechteck(960, 720, 7455, 255), true);
+    beschriftung(Frame1, "Label5", QStringLiteral("Dateigröße :"),
+                 twRechteck(240, 1080, 1095, 255));
+    Label6 = beschriftung(Frame1, "Label6", QString(), twRechteck(1440, 1080, 975, 255), true);
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    beschriftung(Frame1, "Label7", QStringLiteral("KByte"), twRechteck(2520, 1080, 615, 255));
+    beschriftung(Frame1, "Label8", QStringLiteral("Diskettenanzahl :"),
+                 twRechteck(3720, 1080, 1575, 255));
+    Label9 = beschriftung(Frame1, "Label9", QString(), twRechteck(5400, 1080, 615, 255), true);
+
+    Frame3 = new QGroupBox(flaeche);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame3->setGeometry(twRechteck(120, 3600, 9015, 1575));
+    ProgressBar1 = new QProgressBar(Frame3);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(twRechteck(480, 1080, 6855, 255));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    Command1 = bildknopf(Frame3, "Command1", QStringLiteral("Zorta"), "zorta",
+                         twRechteck(7680, 360, 1095, 975),
+                         QStringLiteral("Klicken Sie hier um zu starten"));
+    Command1->setEnabled(false);
+
+    labelInfo = beschriftung(flaeche, "labelInfo", QString(), twRechteck(120, 5400, 9015, 375));
+    labelInfo->setFrameStyle(QFrame::Box | QFrame::Plain);
+    labelInfo->setAlignment(Qt::AlignCenter);
+
+    QWidget::setTabOrder(Command3, Command4);
+    QWidget::setTabOrder(Command4, Command5);
+    QWidget::setTabOrder(Command5, Command6);
+    QWidget::setTabOrder(Command6, Command7);
+    QWidget::setTabOrder(Command7, textDateigröße);
+    QWidget::setTabOrder(textDateigröße, Command8);
+    QWidget::setTabOrder(Command8, Command1);
+    Command3->setFocus();
+
+    connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QToolButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QToolButton::clicked, this, [this] { Command6_Click(); });
+    connect(Command7, &QToolButton::clicked, this, [this] { Command7_Click(); });
+    connect(Command8, &QToolButton::clicked, this, [this] { Command8_Click(); });
+    connect(textDateigröße, &QLineEdit::textChanged, this, [this] { textDateigröße_Change(); });
+    textDateigröße->tastendruck = [this](int& code) { textDateigröße_KeyPress(code); };
+}
+
+void ZortaFormular::menueAnlegen() {
+    auto eintrag = [this](QMenu* menue, const char* name, const QString& text,
+                          const QKeySequence& taste, std::function<void()> handler) {
+        auto* a = menue->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        if (!taste.isEmpty())
+            a->setShortcut(taste);
+        connect(a, &QAction::triggered, this, [handler] { handler(); });
+        return a;
+    };
+    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
+    datei->setObjectName(QStringLiteral("MNU_Datei"));
+    eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
+            QKeySequence(Qt::CTRL | Qt::Key_A), [this] { MNU_Auswählen_Click(); });
+    MNU_Zorta = eintrag(datei, "MNU_Zorta", QStringLiteral("&Zorta"),
+                        QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MNU_Zorta_Click(); });
+    MNU_Zorta->setEnabled(false);
+    datei->addSeparator()->setObjectName(QStringLiteral("MNU_Leer2"));
+    eintrag(datei, "MNU_Beenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_B),
+            [this] { MNU_Beenden_Click(); });
+
+    auto* reparatur = menuBar()->addAction(QStringLiteral("&Reparatur"));
+    reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
+    connect(reparatur, &QAction::triggered, this, [this] { MNU_Reparatur_Click(); });
+
+    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&?"));
+    hilfe->setObjectName(QStringLiteral("MNU_Hilfe"));
+    eintrag(hilfe, "MNU_Hilfethemen", QStringLiteral("Velmorix Zorta-&Hilfethemen"), {},
+            [this] { MNU_Hilfethemen_Click(); });
+    eintrag(hilfe, "MNU_OnlineDokumentation", QStringLiteral("&Online Dokumentation"), {},
+            [this] { MNU_OnlineDokumentation_Click(); });
+    eintrag(hilfe, "MNU_SoftwareService", QStringLiteral("&Software Service"), {},
+            [this] { MNU_SoftwareService_Click(); });
+    hilfe->addSeparator()->setObjectName(QStringLiteral("MNU_Leer1"));
+    eintrag(hilfe, "MNU_Info", QStringLiteral("&Info"), {}, [this] { MNU_Info_Click(); });
+}
+
+void ZortaFormular::Form_Load() {
+    CenterForm(*this);
+}
+
+void ZortaFormular::closeEvent(QCloseEvent* e) {
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    // Nothing runs after the confirmation: the program ends here.
+    QCoreApplication::exit(0);
+}
+
+void ZortaFormular::Form_Unload(int& cancel) {
+    const auto antwort = Meldungen::zeige(
+        this, QStringLiteral("Wollen Sie Velmorix Zorta wirklich beenden ?"),
+        QStringLiteral("Programm beenden"), QMessageBox::Question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (antwort != QMessageBox::Yes)
+        cancel = -1;
+}
+
+void ZortaFormular::MNU_Beenden_Click() {
+    close();
+}
+
+void ZortaFormular::Command1_Click() {
+    MNU_Zorta_Click();
+}
+void ZortaFormular::Command3_Click() {
+    MNU_Auswählen_Click();
+}
+
+void ZortaFormular::Command4_Click() {
+    auto* ziel = new frmZielBox([this](const QString& pfad) { Label4->setText(pfad); }, this);
+    ziel->exec();
+}
+
+void ZortaFormular::MNU_Info_Click() {
+    auto* info = new frmAbout(*umgebung_.registrierung, *umgebung_.starter, this);
+    info->exec();
+}
+
+void ZortaFormular::Command5_Click() {
+    textDateigröße->setText(QStringLiteral("1400"));
+}
+void ZortaFormular::Command6_Click() {
+    textDateigröße->setText(QStringLiteral("1200"));
+}
+void ZortaFormular::Command7_Click() {
+    textDateigröße->setText(QStringLiteral("96000"));
+}
+
+void ZortaFormular::Command8_Click() {
+    textDateigröße->setFocus();
+    textDateigröße->setSelection(0, static_cast<int>(textDateigröße->text().size()));
+}
+
+void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
+    if (KeyAscii != 8 && (KeyAscii < '0' || KeyAscii > '9'))
+        KeyAscii = 0;
+}
+
+void ZortaFormular::textDateigröße_Change() {
+    if (textDateigröße->text().isEmpty()) {
+        Label9->setText(QString());
+        return;
+    }
+    if (const auto anzahl = diskettenanzahl(Label6->text(), textDateigröße->text())) {
+        Label9->setText(*anzahl);
+    }
+}
+
+double ZortaFormular::GetDateigröße() {
+    if (!(fuehrendeZahl(textDateigröße->text()) > 0.0)) {
+        Meldungen::zeige(this, kUngueltigeGroesse, kTitel, QMessageBox::Information);
+        textDateigröße->setEnabled(true);
+        textDateigröße->setFocus();
+        return 0;
+    }
+    return fuehrendeZahl(textDateigröße->text()) * 1024.0;
+}
+
+QString ZortaFormular::DateiAuswahl() {
+    cmdStandarddialog_.CancelError = true;
+    cmdStandarddialog_.DialogTitle = QStringLiteral("Datei auswählen");
+    cmdStandarddialog_.Flags = Standarddialog::DateiMussExistieren;
+    if (!cmdStandarddialog_.ShowOpen(this).ok())
+        return QString();
+    return cmdStandarddialog_.FileName;
+}
+
+void ZortaFormular::MNU_Auswählen_Click() {
+    const double bytes = GetDateigröße();
+    if (bytes == 0) {
+        auftrag_.Teilgröße = 0;
+        return;
+    }
+    // A size beyond the 64-bit range, or one that rounds to no byte at all,
+    // is refused like any other invalid size instead of keeping the old one.
+    const auto teil = ganzeBytes(bytes);
+    if (!teil || *teil <= 0) {
+        auftrag_.Teilgröße = 0;
+        Meldungen::zeige(this, kUngueltigeGroesse, kTitel, QMessageBox::Information);
+        textDateigröße->setEnabled(true);
+        textDateigröße->setFocus();
+        return;
+    }
+    auftrag_.Teilgröße = *teil;
+
+    const QString datei = DateiAuswahl();
+    auftrag_.Quelldatei = zuPfad(datei);
+    if (datei.isEmpty())
+        return;
+
+    std::error_code ec;
+    const std::filesystem::path pfad(auftrag_.Quelldatei);
+    const auto laenge = std::filesystem::is_regular_file(pfad, ec)
+                            ? std::filesystem::file_size(pfad, ec)
+                            : static_cast<std::uintmax_t>(-1);
+    if (ec || laenge == static_cast<std::uintmax_t>(-1)) {
+        // The file went away after the dialog: no stale size may pair with it.
+        auftrag_.Quellgröße = 0;
+        Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
+                         kTitel, QMessageBox::Information);
+        return;
+    }
+    auftrag_.Quellgröße = static_cast<std::int64_t>(laenge);
+    if (auftrag_.Quellgröße < auftrag_.Teilgröße) {
+        Meldungen::zeige(this,
+                         QStringLiteral("Die ausgewählte Datei ist kleiner als die angegebene "
+                                        "Dateigröße. Keine Zerlegung erforderlich."),
+                         kTitel, QMessageBox::Information);
+        return;
+    }
+    Label6->setText(groesseInKByte(auftrag_.Quellgröße));
+    Label2->setText(datei);
+    if (const auto anzahl = diskettenanzahl(Label6->text(), textDateigröße->text())) {
+        Label9->setText(*anzahl);
+    }
+    MNU_Zorta->setEnabled(true);
+    Command1->setEnabled(true);
+}
+
+void ZortaFormular::MNU_Zorta_Click() {
+    zorta::zerlegen(auftrag_, *this, *umgebung_.dateisystem, *umgebung_.wechselmedium);
+}
+
+void ZortaFormular::MNU_Reparatur_Click() {
+    cmdStandarddialog_.CancelError = true;
+    cmdStandarddialog_.DialogTitle = QStringLiteral("Datei reparieren...");
+    cmdStandarddialog_.Filter = QStringLiteral("Batchdateien (*.bat)|*.bat");
+    cmdStandarddialog_.Flags = Standarddialog::DateiMussExistieren;
+    zorta::Fehler f = cmdStandarddialog_.ShowOpen(this);
+    if (f.ok()) {
+        f = zorta::batchdateiStarten(zuPfad(cmdStandarddialog_.FileName), umgebung_.interpreter,
+                                     *umgebung_.starter);
+    }
+    if (f.ok() || f.nummer() == zorta::fehlernr::Abbruch)
+        return;
+    Meldungen::zeige(this, text(zorta::fehlermeldungReparatur(f)), QStringLiteral("Fehler..."),
+                     QMessageBox::Critical);
+}
+
+void ZortaFormular::MNU_Hilfethemen_Click() {
+    Meldungen::zeige(
+        this,
+        QStringLiteral(
+            "Eine Datei zerlegen:\n"
+            "1. Geben Sie die Teilgröße in KByte ein oder wählen Sie \"1.4 MB\", \"1.2 MB\" "
+            "oder \"ZIP 100\".\n"
+            "2. Wählen Sie mit \"Ziel\" das Verzeichnis, in das die Teile geschrieben werden.\n"
+            "3. Wählen Sie mit \"Quelle\" die Datei, die zerlegt werden soll.\n"
+            "4. Klicken Sie auf \"Zorta\". Liegt das Ziel auf einem Wechselmedium, werden Sie "
+            "zwischen den Teilen um die nächste Diskette gebeten.\n\n"
+            "Die Datei wieder zusammensetzen:\n"
+            "Legen Sie alle Teile und die Batchdatei (zum Beispiel BILD.bat) in ein Verzeichnis. "
+            "Wählen Sie \"Reparatur\" und dann die Batchdatei: die Datei entsteht neben den "
+            "Teilen. Unter DOS und Windows genügt es, die Batchdatei dort auszuführen."),
+        QStringLiteral("Velmorix Zorta-Hilfethemen"), QMessageBox::Information);
+}
+
+void ZortaFormular::MNU_OnlineDokumentation_Click() {
+    if (umgebung_.dokumentOeffnen && umgebung_.dokumentOeffnen(umgebung_.handbuch))
+        return;
+    Meldungen::zeige(this, QStringLiteral("Die Online Dokumentation ist nicht verfügbar."), kTitel,
+                     QMessageBox::Information);
+}
+
+void ZortaFormular::MNU_SoftwareService_Click() {
+    Meldungen::zeige(
+        this,
+        QStringLiteral("Velmorix Zorta, Version %1\n\n"
+                       "Fragen und Fehlerberichte richten Sie bitte an den Software Service von "
+                       "Velmorix. Nennen Sie dabei die Version und beschreiben Sie, was Sie getan "
+                       "haben und welche Meldung erschienen ist.")
+            .arg(QCoreApplication::applicationVersion()),
+        QStringLiteral("Software Service"), QMessageBox::Information);
+}
+
+std::string ZortaFormular::zielverzeichnis() const {
+    return zuPfad(Label4->text());
+}
+
+void ZortaFormular::statuszeile(const std::string& t) {
+    labelInfo->setText(ausPfad(t));
+}
+
+void ZortaFormular::neuZeichnen() {
+    repaint();
+}
+
+float ZortaFormular::fortschrittMaximum() const {
+    return static_cast<float>(ProgressBar1->maximum());
+}
+
+void ZortaFormular::setzeFortschritt(float position) {
+    fortschritt_ = position;
+    ProgressBar1->setValue(qRound(position));
+}
+
+void ZortaFormular::sanduhr(bool an) {
+    if (an) {
+        setCursor(Qt::WaitCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void ZortaFormular::anzeigenLeeren() {
+    Label2->clear();
+    Label4->clear();
+    Label6->clear();
+    Label9->clear();
+}
+
+void ZortaFormular::zortaAktiv(bool an) {
+    Command1->setEnabled(an);
+    MNU_Zorta->setEnabled(an);
+}
+
+void ZortaFormular::meldung(const std::string& t, const std::string& titel, zorta::Symbol s) {
+    const QMessageBox::Icon symbol = s == zorta::Symbol::Information ? QMessageBox::Information
+                                     : s == zorta::Symbol::Frage     ? QMessageBox::Question
+                                     : s == zorta::Symbol::Stopp     ? QMessageBox::Critical
+                                                                     : QMessageBox::NoIcon;
+    Meldungen::zeige(this, ausPfad(t), text(titel), symbol);
+}

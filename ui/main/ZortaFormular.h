@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "Anzeige.h"
+#include "Auftrag.h"
+#include "Standarddialog.h"
+#include "Umgebung.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QToolButton;
+
+// The piece-size box; its key filter sees every typed character first.
+class Groessenfeld : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit Groessenfeld(QWidget* eltern) : QLineEdit(eltern) {}
+    // Gets the character code; setting it to 0 discards the character.
+    std::function<void(int&)> tastendruck;
+
+  protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+// The main window: job inputs, figures, the cut and repair commands.
+class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
+    Q_OBJECT
+  public:
+    explicit ZortaFormular(Umgebung umgebung, QWidget* eltern = nullptr);
+    ~ZortaFormular() override;
+
+    zorta::Auftrag& auftrag() { return auftrag_; }
+    Standarddialog& cmdStandarddialog() { return cmdStandarddialog_; }
+
+    // Event handlers, named after control and event.
+    void Form_Load();
+    void Form_Unload(int& cancel);
+    void Command1_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void MNU_Zorta_Click();
+    void MNU_Auswählen_Click();
+    void MNU_Beenden_Click();
+    void MNU_Reparatur_Click();
+    void MNU_Hilfethemen_Click();
+    void MNU_OnlineDokumentation_Click();
+    void MNU_SoftwareService_Click();
+    void MNU_Info_Click();
+    void textDateigröße_Change();
+    void textDateigröße_KeyPress(int& KeyAscii);
+
+    // The window's own routines.
+    double GetDateigröße();
+    QString DateiAuswahl();
+
+    // Zerlegungsanzeige
+    std::string zielverzeichnis() const override;
+    void statuszeile(const std::string& text) override;
+    void neuZeichnen() override;
+    float fortschrittMaximum() const override;
+    float fortschritt() const override { return fortschritt_; }
+    void setzeFortschritt(float position) override;
+    void sanduhr(bool an) override;
+    void anzeigenLeeren() override;
+    void zortaAktiv(bool an) override;
+    void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
+  private:
+    void steuerelementeAnlegen();
+    void menueAnlegen();
+    QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
+                           const QRect& lage, const QString& tipp);
+    QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
+                         bool wert = false);
+
+    Umgebung umgebung_;
+    zorta::Auftrag auftrag_;
+    Standarddialog cmdStandarddialog_;
+    float fortschritt_ = 0;
+
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QToolButton* Command1 = nullptr;
+    QToolButton* Command3 = nullptr;
+    QToolButton* Command4 = nullptr;
+    QToolButton* Command5 = nullptr;
+    QToolButton* Command6 = nullptr;
+    QToolButton* Command7 = nullptr;
+    QToolButton* Command8 = nullptr;
+    Groessenfeld* textDateigröße = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* labelInfo = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QAction* MNU_Zorta = nullptr;
+};

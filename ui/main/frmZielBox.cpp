@@ -1,0 +1,181 @@
+#include "frmZielBox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStyle>
+
+#include "CenterForm.h"
+#include "Oberflaeche.h"
+
+namespace {
+
+constexpr int kPfadRolle = Qt::UserRole;
+
+QString sauber(const QString& pfad) {
+    return QDir::cleanPath(QDir(pfad).absolutePath());
+}
+
+}  // namespace
+
+Verzeichnisliste::Verzeichnisliste(QWidget* eltern) : QListWidget(eltern) {
+    setIconSize(QSize(16, 16));
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { setzePfad(item->data(kPfadRolle).toString()); });
+}
+
+bool Verzeichnisliste::setzePfad(const QString& roh) {
+    const QString pfad = sauber(roh);
+    const QFileInfo info(pfad);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable())
+        return false;
+    QDir ordner(pfad);
+    ordner.setFilter(QDir::Dirs | QDir::NoDotAndDotDot);  // hidden folders stay out
+    ordner.setSorting(QDir::Name | QDir::IgnoreCase);
+    const QStringList unterordner = ordner.entryList();
+
+    clear();
+    pfad_ = pfad;
+    const QIcon offen = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon zu = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QStringList teile = pfad.split(u'/', Qt::SkipEmptyParts);
+    QString bisher = QStringLiteral("/");
+    auto zeile = [this](const QString& name, const QString& voll, int tiefe, const QIcon& bild) {
+        auto* item = new QListWidgetItem(bild, QString(tiefe * 2, u' ') + name, this);
+        item->setData(kPfadRolle, voll);
+        return item;
+    };
+    QListWidgetItem* geoeffnet = zeile(QStringLiteral("/"), bisher, 0, offen);
+    for (int i = 0; i < teile.size(); ++i) {
+        bisher = bisher == u"/" ? bisher + teile[i] : bisher + u'/' + teile[i];
+        geoeffnet = zeile(teile[i], bisher, i + 1, offen);
+    }
+    for (const QString& u : unterordner) {
+        zeile(u, pfad == u"/" ? pfad + u : pfad + u'/' + u, static_cast<int>(teile.size()) + 1, zu);
+    }
+    setCurrentItem(geoeffnet);
+    return true;
+}
+
+QString Verzeichnisliste::markierterPfad() const {
+    return currentItem() ? currentItem()->data(kPfadRolle).toString() : pfad_;
+}
+
+void Verzeichnisliste::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && tasteUnten) {
+        tasteUnten(13);
+        return;
+    }
+    QListWidget::keyPressEvent(e);
+}
+
+std::vector<zorta::Laufwerk> frmZielBox::aktuelleLaufwerke() {
+    return zorta::laufwerke(zorta::einhaengungenLesen("/proc/self/mountinfo"),
+                            zuPfad(QDir::homePath()));
+}
+
+frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* eltern,
+                       std::vector<zorta::Laufwerk> laufwerke)
+    : QDialog(eltern), zielSetzen_(std::move(zielSetzen)), laufwerke_(std::move(laufwerke)) {
+    setObjectName(QStringLiteral("frmZielBox"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Zielverzeichnis"));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/ordner.png")));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(schrift(Schriftart::MsSansSerif, 8.25));
+    setFixedSize(tw(3375), tw(4005));
+
+    Rahmen1 = new QGroupBox(this);
+    Rahmen1->setObjectName(QStringLiteral("Rahmen1"));
+    Rahmen1->setGeometry(twRechteck(120, 120, 3135, 3255));
+    Laufwerk1 = new QComboBox(Rahmen1);
+    Laufwerk1->setObjectName(QStringLiteral("Laufwerk1"));
+    Laufwerk1->setGeometry(twRechteck(120, 240, 2895, 315));
+    for (const auto& l : laufwerke_) Laufwerk1->addItem(ausPfad(l.bezeichnung), ausPfad(l.pfad));
+    Verzeichnis1 = new Verzeichnisliste(Rahmen1);
+    Verzeichnis1->setObjectName(QStringLiteral("Verzeichnis1"));
+    Verzeichnis1->setGeometry(twRechteck(120, 720, 2895, 2340));
+    Command1 = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twRechteck(120, 3480, 1215, 375));
+    Command2 = new QPushButton(QStringLiteral("&OK"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(twRechteck(2040, 3480, 1215, 375));
+    // Enter and Escape act only through the handlers below.
+    for (QPushButton* k : {Command1, Command2}) {
+        k->setAutoDefault(false);
+        k->setDefault(false);
+    }
+    QWidget::setTabOrder(Laufwerk1, Verzeichnis1);
+    QWidget::setTabOrder(Verzeichnis1, Command1);
+    QWidget::setTabOrder(Command1, Command2);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Laufwerk1, Verzeichnis1, Command1, Command2}) {
+        w->installEventFilter(this);
+    }
+
+    const QString aktuell = QDir::currentPath();
+    Laufwerk1->setCurrentIndex(static_cast<int>(zorta::laufwerkVon(laufwerke_, zuPfad(aktuell))));
+    Verzeichnis1->setzePfad(aktuell);
+    Laufwerk1->setFocus();
+
+    connect(Laufwerk1, &QComboBox::activated, this, [this] { Laufwerk1_Change(); });
+    Verzeichnis1->tasteUnten = [this](int code) { Verzeichnis1_KeyDown(code); };
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    Form_Load();
+}
+
+void frmZielBox::Form_Load() {
+    CenterForm(*this);
+}
+
+void frmZielBox::Laufwerk1_Change() {
+    // A drive that cannot be opened leaves the list where it was.
+    Verzeichnis1->setzePfad(Laufwerk1->currentData().toString());
+}
+
+void frmZielBox::Verzeichnis1_KeyDown(int KeyCode) {
+    if (KeyCode == 13)
+        Verzeichnis1->setzePfad(Verzeichnis1->markierterPfad());
+}
+
+void frmZielBox::Command1_Click() {
+    close();
+}
+
+void frmZielBox::Command2_Click() {
+    if (zielSetzen_ && !Verzeichnis1->pfad().isEmpty())
+        zielSetzen_(Verzeichnis1->pfad());
+    close();
+}
+
+void frmZielBox::Form_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 27)
+        close();
+}
+
+bool frmZielBox::eventFilter(QObject* objekt, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        int code = 27;
+        Form_KeyPress(code);
+        return true;
+    }
+    return QDialog::eventFilter(objekt, e);
+}
+
+void frmZielBox::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        int code = 27;
+        Form_KeyPress(code);
+        return;
+    }
+    // No default button: Enter on the window itself does nothing.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(e);
+}
