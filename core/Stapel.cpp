@@ -133,10 +133,19 @@ bool kopierbefehlLesen(const std::string& argumente, Kopierbefehl* befehl, std::
     for (const auto& z : zeichen) {
         switch (z.art) {
             case Art::Schalter: {
-                const std::string s = kleinAscii(z.text);
-                if (s != "/b" && s != "/a" && s != "/y" && s != "/v" && s != "/-y") {
-                    *fehler = "Unbekannter Schalter " + z.text;
-                    return false;
+                // "/b/v" is two switches.
+                std::size_t a = 0;
+                const std::string alle = kleinAscii(z.text);
+                while (a < alle.size()) {
+                    std::size_t e = alle.find('/', a + 1);
+                    if (e == std::string::npos)
+                        e = alle.size();
+                    const std::string s = alle.substr(a, e - a);
+                    if (s != "/b" && s != "/a" && s != "/y" && s != "/v" && s != "/-y") {
+                        *fehler = "Unbekannter Schalter " + z.text;
+                        return false;
+                    }
+                    a = e;
                 }
                 break;
             }

@@ -51,6 +51,7 @@ class FehlerDateisystem final : public Dateisystem {
         fehler_ = std::move(f);
         kurz_ = kurzesLesen;
         zaehler_ = 0;
+        ausgeloest_ = false;
     }
     int operationen() const { return zaehler_; }
     bool ausgeloest() const { return ausgeloest_; }

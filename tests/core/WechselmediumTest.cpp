@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Laufwerke.h"
+#include "Testhilfen.h"
+#include "Wechselmedium.h"
+
+namespace zorta {
+namespace {
+
+using test::Testordner;
+namespace fs = std::filesystem;
+
+// A made-up sysfs: sda a fixed disk, sdb a USB stick with partition sdb1,
+// sr0 an optical drive; each as the kernel lays it out.
+class WechselmediumTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        geraet("sda", "8:0", "0");
+        geraet("sdb", "8:16", "1");
+        fs::create_directories(tmp / "devices/sdb/sdb1");
+        test::schreibeText(tmp / "devices/sdb/sdb1/dev", "8:17\n");
+        test::schreibeText(tmp / "devices/sdb/sdb1/partition", "1\n");
+        fs::create_directories(tmp / "class/block");
+        fs::create_directory_symlink("../../devices/sdb/sdb1", tmp / "class/block/sdb1");
+        platte = tmp / "platte";
+        stick = tmp / "stick";
+        fs::create_directories(platte + "/ordner");
+        fs::create_directories(stick + "/teile");
+        test::schreibeText(tmp / "mountinfo",
+                           "21 1 8:1 / " + platte +
+                               " rw - ext4 /dev/sda1 rw\n"
+                               "22 1 0:5 / " +
+                               platte +
+                               "/ordner rw shared:2 - tmpfs tmpfs rw\n"
+                               "23 1 8:17 / " +
+                               stick + " rw,nosuid shared:3 master:1 - vfat /dev/sdb1 rw\n");
+    }
+    void geraet(const std::string& name, const std::string& dev, const std::string& wechselbar) {
+        fs::create_directories(tmp / ("devices/" + name));
+        test::schreibeText(tmp / ("devices/" + name + "/dev"), dev + "\n");
+        test::schreibeText(tmp / ("devices/" + name + "/removable"), wechselbar + "\n");
+        fs::create_directories(tmp / "class/block");
+        fs::create_directory_symlink("../../devices/" + name, tmp / ("class/block/" + name));
+    }
+    LinuxWechselmedium medium() {
+        return LinuxWechselmedium(tmp / "mountinfo", tmp / "class/block");
+    }
+
+    Testordner tmp;
+    std::string platte, stick;
+};
+
+TEST_F(WechselmediumTest, partitionDesSticksIstWechselbarDiePlatteNicht) {
+    auto m = medium();
+    EXPECT_TRUE(m.istWechselbar(stick));
+    EXPECT_TRUE(m.istWechselbar(stick + "/teile"));
+    EXPECT_FALSE(m.istWechselbar(platte));
+    EXPECT_FALSE(m.istWechselbar(platte + "/ordner"));  // tmpfs, no block device
+    EXPECT_FALSE(m.istWechselbar(tmp / "gibt-es-nicht"));
+}
+
+TEST_F(WechselmediumTest, gezogenerStickIstNichtBereitEinWeggenommenerOrdnerFehlt) {
+    auto m = medium();
+    EXPECT_TRUE(m.bereit(stick + "/teile").ok());
+    // The stick was pulled: only the bare mount point folder is left.
+    test::schreibeText(tmp / "mountinfo", "21 1 8:1 / " + platte + " rw - ext4 /dev/sda1 rw\n");
+    EXPECT_EQ(m.bereit(stick + "/teile").nummer(), 71);
+    fs::remove_all(stick);
+    EXPECT_EQ(m.bereit(stick + "/teile").nummer(), 76);
+}
+
+TEST(Einhaengungen, maskierteBlanksUndDieLaengsteUebereinstimmung) {
+    Testordner tmp;
+    test::schreibeText(tmp / "mi",
+                       "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                       "2 1 8:17 / /media/ich/MEIN\\040STICK rw - vfat /dev/sdb1 rw\n");
+    const auto t = einhaengungenLesen(tmp / "mi");
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[1].einhaengepunkt, "/media/ich/MEIN STICK");
+    EXPECT_EQ(einhaengungVon(t, "/media/ich/MEIN STICK/x")->geraet, "8:17");
+    EXPECT_EQ(einhaengungVon(t, "/media/ich/MEIN")->geraet, "8:1");
+}
+
+TEST(Laufwerke, zeigtWurzelHeimUndDatentraegerOhnePseudoDateisysteme) {
+    const std::vector<Einhaengung> t = {{"8:1", "/", "ext4", "/dev/sda1"},
+                                        {"0:22", "/proc", "proc", "proc"},
+                                        {"0:23", "/sys", "sysfs", "sysfs"},
+                                        {"0:24", "/run/user/1000", "tmpfs", "tmpfs"},
+                                        {"0:25", "/sys/fs/cgroup", "cgroup2", "x"},
+                                        {"8:2", "/boot/efi", "vfat", "/dev/sda2"},
+                                        {"8:17", "/media/ich/STICK", "vfat", "/dev/sdb1"},
+                                        {"8:33", "/run/media/ich/KARTE", "exfat", "/dev/sdc1"},
+                                        {"0:40", "/mnt/archiv", "nfs4", "server:/archiv"},
+                                        {"8:3", "/home", "ext4", "/dev/sda3"},
+                                        {"0:41", "/tmp", "tmpfs", "tmpfs"}};
+    EXPECT_EQ(laufwerke(t, "/home/ich"),
+              (std::vector<Laufwerk>{{"/ (Dateisystem)", "/"},
+                                     {"Persönlicher Ordner (/home/ich)", "/home/ich"},
+                                     {"STICK (/media/ich/STICK)", "/media/ich/STICK"},
+                                     {"KARTE (/run/media/ich/KARTE)", "/run/media/ich/KARTE"},
+                                     {"archiv (/mnt/archiv)", "/mnt/archiv"},
+                                     {"home (/home)", "/home"}}));
+    const auto liste = laufwerke(t, "/home/ich");
+    EXPECT_EQ(laufwerkVon(liste, "/home/ich/daten"), 1u);
+    EXPECT_EQ(laufwerkVon(liste, "/media/ich/STICK"), 2u);
+    EXPECT_EQ(laufwerkVon(liste, "/usr/share"), 0u);
+}
+
+}  // namespace
+}  // namespace zorta
