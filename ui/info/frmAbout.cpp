@@ -23,7 +23,7 @@ namespace {
 QLabel* bezeichnung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
                     const QFont& f, bool umbrechen = false) {
     auto* l = new QLabel(text, eltern);
-    l->setObjectName(QLatin1String(name));
+    l->setObjectName(QString::fromUtf8(name));
     l->setTextFormat(Qt::PlainText);
     l->setFont(f);
     l->setWordWrap(umbrechen);

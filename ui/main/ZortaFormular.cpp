@@ -72,7 +72,7 @@ ZortaFormular::~ZortaFormular() = default;
 QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const QString& text,
                                       const char* bild, const QRect& lage, const QString& tipp) {
     auto* k = new QToolButton(eltern);
-    k->setObjectName(QLatin1String(name));
+    k->setObjectName(QString::fromUtf8(name));
     k->setText(text);
     k->setIcon(QIcon(QStringLiteral(":/bilder/") + QLatin1String(bild) + QStringLiteral(".png")));
     k->setIconSize(QSize(32, 32));
@@ -87,7 +87,7 @@ QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const Q
 QLabel* ZortaFormular::beschriftung(QWidget* eltern, const char* name, const QString& text,
                                     const QRect& lage, bool wert) {
     auto* l = new QLabel(text, eltern);
-    l->setObjectName(QLatin1String(name));
+    l->setObjectName(QString::fromUtf8(name));
     l->setTextFormat(Qt::PlainText);  // paths are shown as they are
     l->setGeometry(lage);
     if (wert)
@@ -186,7 +186,7 @@ void ZortaFormular::menueAnlegen() {
     auto eintrag = [this](QMenu* menue, const char* name, const QString& text,
                           const QKeySequence& taste, std::function<void()> handler) {
         auto* a = menue->addAction(text);
-        a->setObjectName(QLatin1String(name));
+        a->setObjectName(QString::fromUtf8(name));
         if (!taste.isEmpty())
             a->setShortcut(taste);
         connect(a, &QAction::triggered, this, [handler] { handler(); });

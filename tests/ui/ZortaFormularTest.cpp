@@ -1,0 +1,549 @@
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "Meldungen.h"
+#include "UiTesthilfen.h"
+#include "ZortaFormular.h"
+
+using namespace zorta;
+
+class ZortaFormularTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<ZortaFormular> fenster;
+    test::FakeDateiwahl* wahl = nullptr;
+    test::TestUmgebung seams;
+    std::unique_ptr<test::Testordner> tmp;
+
+    template <typename T>
+    T* kind(const char* name) {
+        T* w = fenster->findChild<T*>(QString::fromUtf8(name));
+        if (w == nullptr)
+            qFatal("kein Steuerelement %s", name);
+        return w;
+    }
+    QString label(const char* name) { return kind<QLabel>(name)->text(); }
+    QLineEdit* box() { return kind<QLineEdit>("textDateigröße"); }
+    QString datei(const std::string& name, std::int64_t laenge) {
+        const std::string pfad = *tmp / name;
+        test::schreibeMuster(pfad, laenge);
+        return QString::fromStdString(pfad);
+    }
+    // Types the piece size and chooses `pfad` in the (fake) dialog.
+    void waehle(const QString& groesse, const QString& pfad) {
+        box()->setText(groesse);
+        wahl->antworten.push_back(pfad);
+        fenster->MNU_Auswählen_Click();
+    }
+    QStringList meldungstexte() {
+        QStringList t;
+        for (const auto& m : Meldungen::protokoll()) t << m.text;
+        return t;
+    }
+
+  private slots:
+    void init() {
+        Meldungen::testmodus(true);
+        Meldungen::zuruecksetzen();
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        tmp = std::make_unique<test::Testordner>();
+        seams = test::testUmgebung();
+        fenster = std::make_unique<ZortaFormular>(std::move(seams.umgebung));
+        auto w = std::make_unique<test::FakeDateiwahl>();
+        wahl = w.get();
+        fenster->cmdStandarddialog().setzeWahl(std::move(w));
+        fenster->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fenster.get()));
+    }
+
+    void cleanup() {
+        Meldungen::naechsteAntwort(QMessageBox::Yes);
+        fenster.reset();
+        Meldungen::zuruecksetzen();
+        tmp.reset();
+    }
+
+    void captions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tipp");
+        QTest::newRow("Quelle") << "Command3"
+                                << "Quelle"
+                                << "Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen.";
+        QTest::newRow("Ziel") << "Command4"
+                              << "Ziel"
+                              << "Hier können Sie das Zielverzeichnis bestimmen.";
+        QTest::newRow("1.2 MB") << "Command6"
+                                << "1.2 MB"
+                                << "1200 Kb";
+        QTest::newRow("1.4 MB") << "Command5"
+                                << "1.4 MB"
+                                << "1400 Kb";
+        QTest::newRow("ZIP 100") << "Command7"
+                                 << "ZIP 100"
+                                 << "96000 Kb";
+        QTest::newRow("Benutzer") << "Command8"
+                                  << "Benutzer"
+                                  << "";
+        QTest::newRow("Zorta") << "Command1"
+                               << "Zorta"
+                               << "Klicken Sie hier um zu starten";
+    }
+    void captions() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, tipp);
+        auto* k = kind<QToolButton>(name.toUtf8().constData());
+        QCOMPARE(k->text(), text);
+        QCOMPARE(k->toolTip(), tipp);
+        QCOMPARE(k->iconSize(), QSize(32, 32));
+        QVERIFY(!k->icon().isNull());
+        // The caption fits under the picture.
+        QVERIFY(k->fontMetrics().horizontalAdvance(text) <= k->width() - 4);
+    }
+
+    void anfangszustand() {
+        QCOMPARE(fenster->windowTitle(), QStringLiteral("Zorta"));
+        QCOMPARE(fenster->centralWidget()->size(), QSize(618, 395));
+        QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
+        QVERIFY(!kind<QAction>("MNU_Zorta")->isEnabled());
+        QCOMPARE(kind<QProgressBar>("ProgressBar1")->value(), 0);
+        for (const char* n : {"Label2", "Label4", "Label6", "Label9", "labelInfo"}) {
+            QVERIFY2(label(n).isEmpty(), n);
+        }
+        QVERIFY(box()->text().isEmpty());
+        QCOMPARE(box()->toolTip(), QStringLiteral("Datei-Zorta-Größe"));
+        QCOMPARE(label("Label10"), QStringLiteral("Diskformat :"));
+        QCOMPARE(label("Label8"), QStringLiteral("Diskettenanzahl :"));
+        QVERIFY(!label("Label2").isEmpty() || !kind<QLabel>("Label2")->font().bold());
+        QVERIFY(kind<QLabel>("Label1")->font().bold());
+        QCOMPARE(QApplication::focusWidget(), kind<QToolButton>("Command3"));
+    }
+
+    void menue_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QKeySequence>("taste");
+        QTest::newRow("Auswählen") << "MNU_Auswählen"
+                                   << "&Auswählen..." << QKeySequence("Ctrl+A");
+        QTest::newRow("Zorta") << "MNU_Zorta"
+                               << "&Zorta" << QKeySequence("Ctrl+S");
+        QTest::newRow("Beenden") << "MNU_Beenden"
+                                 << "&Beenden" << QKeySequence("Ctrl+B");
+        QTest::newRow("Reparatur") << "MNU_Reparatur"
+                                   << "&Reparatur" << QKeySequence();
+        QTest::newRow("Hilfethemen") << "MNU_Hilfethemen"
+                                     << "Velmorix Zorta-&Hilfethemen" << QKeySequence();
+        QTest::newRow("Online") << "MNU_OnlineDokumentation"
+                                << "&Online Dokumentation" << QKeySequence();
+        QTest::newRow("Service") << "MNU_SoftwareService"
+                                 << "&Software Service" << QKeySequence();
+        QTest::newRow("Info") << "MNU_Info"
+                              << "&Info" << QKeySequence();
+    }
+    void menue() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QKeySequence, taste);
+        auto* a = kind<QAction>(name.toUtf8().constData());
+        QCOMPARE(a->text(), text);
+        QCOMPARE(a->shortcut(), taste);
+    }
+
+    void menueleiste() {
+        QStringList oben;
+        for (QAction* a : fenster->menuBar()->actions()) oben << a->text();
+        QCOMPARE(oben, (QStringList{"&Datei", "&Reparatur", "&?"}));
+    }
+
+    void tastenkuerzel() {
+        QTest::keyClick(fenster.get(), Qt::Key_S, Qt::ControlModifier);  // disabled: nothing
+        QVERIFY(Meldungen::protokoll().empty());
+        QTest::keyClick(fenster.get(), Qt::Key_A, Qt::ControlModifier);  // empty box: message
+        QCOMPARE(meldungstexte(), QStringList{"Geben Sie bitte eine gültige Dateigröße an!"});
+        QVERIFY(wahl->aufrufe.empty());
+        // Ctrl+A reaches the window even from inside the box.
+        box()->setText(QStringLiteral("10"));
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(static_cast<int>(wahl->aufrufe.size()), 1);
+    }
+
+    void tabreihenfolge() {
+        datei("x", 10);
+        waehle(QStringLiteral("0.001"), QString::fromStdString(*tmp / "x"));  // enables Zorta
+        QVERIFY(kind<QToolButton>("Command1")->isEnabled());
+        kind<QToolButton>("Command3")->setFocus();
+        QStringList folge;
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            folge << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(folge, (QStringList{"Command4", "Command5", "Command6", "Command7",
+                                     "textDateigröße", "Command8", "Command1"}));
+    }
+
+    void beenden_data() {
+        QTest::addColumn<int>("antwort");
+        QTest::addColumn<bool>("offen");
+        QTest::newRow("Ja") << int(QMessageBox::Yes) << false;
+        QTest::newRow("Nein") << int(QMessageBox::No) << true;
+        QTest::newRow("Abbrechen") << int(QMessageBox::Cancel) << true;
+        QTest::newRow("Escape") << int(QMessageBox::Escape) << true;
+    }
+    void beenden() {
+        QFETCH(int, antwort);
+        QFETCH(bool, offen);
+        for (int weg = 0; weg < 2; ++weg) {  // close box, then the menu entry
+            if (!fenster->isVisible())
+                fenster->show();
+            Meldungen::zuruecksetzen();
+            Meldungen::naechsteAntwort(static_cast<QMessageBox::StandardButton>(antwort));
+            if (weg == 0) {
+                fenster->close();
+            } else {
+                kind<QAction>("MNU_Beenden")->trigger();
+            }
+            QCOMPARE(fenster->isVisible(), offen);
+            QCOMPARE(Meldungen::protokoll().size(), size_t(1));
+            const auto& m = Meldungen::protokoll()[0];
+            QCOMPARE(m.text, QStringLiteral("Wollen Sie Velmorix Zorta wirklich beenden ?"));
+            QCOMPARE(m.titel, QStringLiteral("Programm beenden"));
+            QCOMPARE(m.symbol, QMessageBox::Question);
+            QCOMPARE(m.knoepfe, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            QCOMPARE(m.standard, QMessageBox::Yes);
+        }
+    }
+
+    void tastenfilter_data() {
+        QTest::addColumn<QString>("getippt");
+        QTest::addColumn<QString>("ergebnis");
+        QTest::newRow("ziffern") << "0123456789"
+                                 << "0123456789";
+        QTest::newRow("buchstaben") << "1a2b"
+                                    << "12";
+        QTest::newRow("punktKommaMinus") << "1.4,-5"
+                                         << "145";
+        QTest::newRow("blank") << "1 2"
+                               << "12";
+    }
+    void tastenfilter() {
+        QFETCH(QString, getippt);
+        QFETCH(QString, ergebnis);
+        box()->setFocus();
+        QTest::keyClicks(box(), getippt);
+        QCOMPARE(box()->text(), ergebnis);
+    }
+
+    void tastenfilterSteuertasten() {
+        box()->setFocus();
+        QTest::keyClicks(box(), QStringLiteral("123"));
+        QTest::keyClick(box(), Qt::Key_Backspace);
+        QCOMPARE(box()->text(), QStringLiteral("12"));
+        QTest::keyClick(box(), Qt::Key_Left);
+        QTest::keyClick(box(), Qt::Key_Delete);
+        QCOMPARE(box()->text(), QStringLiteral("1"));
+        QTest::keyClick(box(), Qt::Key_Return);
+        QTest::keyClick(box(), Qt::Key_Escape);
+        QCOMPARE(box()->text(), QStringLiteral("1"));
+        // A paste from the context menu still gets in.
+        box()->insert(QStringLiteral("x.5"));
+        QCOMPARE(box()->text(), QStringLiteral("1x.5"));
+        // Ctrl+V is discarded like its character.
+        QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box()->text(), QStringLiteral("1x.5"));
+    }
+
+    void voreinstellungen() {
+        kind<QToolButton>("Command5")->click();
+        QCOMPARE(box()->text(), QStringLiteral("1400"));
+        kind<QToolButton>("Command6")->click();
+        QCOMPARE(box()->text(), QStringLiteral("1200"));
+        kind<QToolButton>("Command7")->click();
+        QCOMPARE(box()->text(), QStringLiteral("96000"));
+        kind<QToolButton>("Command3")->setFocus();
+        kind<QToolButton>("Command8")->click();
+        QCOMPARE(QApplication::focusWidget(), box());
+        QCOMPARE(box()->selectedText(), QStringLiteral("96000"));
+        box()->clear();
+        kind<QToolButton>("Command8")->click();
+        QCOMPARE(box()->selectedText(), QString());
+    }
+
+    void teilgroesse_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("bytes");
+        QTest::newRow("leer") << "" << qint64(0);
+        QTest::newRow("null") << "0" << qint64(0);
+        QTest::newRow("nullen") << "000" << qint64(0);
+        QTest::newRow("eins") << "1" << qint64(1024);
+        QTest::newRow("fuehrendeNull") << "0100" << qint64(102400);
+        QTest::newRow("diskette") << "1400" << qint64(1433600);
+        QTest::newRow("zip") << "96000" << qint64(98304000);
+        QTest::newRow("mitBuchstaben") << "12abc" << qint64(12288);
+        QTest::newRow("blanks") << "  1 4 " << qint64(14336);
+        QTest::newRow("dezimalpunkt") << "1.5" << qint64(1536);
+        QTest::newRow("kommaEndet") << "1,5" << qint64(1024);
+        QTest::newRow("negativ") << "-5" << qint64(0);
+        QTest::newRow("text") << "abc" << qint64(0);
+        QTest::newRow("halbAufGerade") << "0.00048828125" << qint64(0);  // 0.5 byte
+        QTest::newRow("eineinhalb") << "0.00146484375" << qint64(2);     // 1.5 bytes
+        QTest::newRow("ueber32Bit") << "2097152" << qint64(2147483648);
+        QTest::newRow("zuGross") << "1e20" << qint64(0);
+    }
+    void teilgroesse() {
+        QFETCH(QString, text);
+        QFETCH(qint64, bytes);
+        fenster->auftrag().Teilgröße = 777;  // a refused size never keeps the old one
+        box()->setText(text);
+        fenster->MNU_Auswählen_Click();
+        QCOMPARE(fenster->auftrag().Teilgröße, bytes);
+        if (bytes == 0) {
+            QCOMPARE(meldungstexte(), QStringList{"Geben Sie bitte eine gültige Dateigröße an!"});
+            QCOMPARE(Meldungen::protokoll()[0].titel, QStringLiteral("Zorta"));
+            QCOMPARE(Meldungen::protokoll()[0].symbol, QMessageBox::Information);
+            QCOMPARE(QApplication::focusWidget(), box());
+            QVERIFY(wahl->aufrufe.empty());
+        } else {
+            QCOMPARE(static_cast<int>(wahl->aufrufe.size()), 1);
+        }
+    }
+
+    void quellwahl_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("groesse");
+        QTest::addColumn<qint64>("laenge");
+        QTest::addColumn<QString>("kbyte");
+        QTest::addColumn<QString>("disketten");
+        QTest::newRow("genauEinStueck") << "de_DE"
+                                        << "1400" << qint64(1433600) << "1433,6"
+                                        << "1";
+        QTest::newRow("disketteUndRest") << "de_DE"
+                                         << "1400" << qint64(1474560) << "1474,56"
+                                         << "1";
+        QTest::newRow("ganz") << "de_DE"
+                              << "1" << qint64(2000) << "2"
+                              << "2";
+        QTest::newRow("dreiStellen") << "de_DE"
+                                     << "1" << qint64(1234567) << "1234,567"
+                                     << "1235";
+        QTest::newRow("englisch") << "en_US"
+                                  << "1400" << qint64(1474560) << "1474.56"
+                                  << "1";
+        QTest::newRow("beispiel") << "de_DE"
+                                  << "1400" << qint64(3000000) << "3000"
+                                  << "2";
+    }
+    void quellwahl() {
+        QFETCH(QString, locale);
+        QFETCH(QString, groesse);
+        QFETCH(qint64, laenge);
+        QFETCH(QString, kbyte);
+        QFETCH(QString, disketten);
+        QLocale::setDefault(QLocale(locale));
+        const QString pfad = datei("BILD.ZIP", laenge);
+        waehle(groesse, pfad);
+        QVERIFY(Meldungen::protokoll().empty());
+        QCOMPARE(label("Label6"), kbyte);
+        QCOMPARE(label("Label2"), pfad);
+        QCOMPARE(label("Label9"), disketten);
+        QVERIFY(kind<QToolButton>("Command1")->isEnabled());
+        QVERIFY(kind<QAction>("MNU_Zorta")->isEnabled());
+        QCOMPARE(fenster->auftrag().Quelldatei, pfad.toStdString());
+        QCOMPARE(fenster->auftrag().Quellgröße, laenge);
+        QCOMPARE(QDir::currentPath(), QString::fromStdString(tmp->pfad()));
+        const auto& a = wahl->aufrufe.back();
+        QVERIFY(a.cancelError);
+        QCOMPARE(a.titel, QStringLiteral("Datei auswählen"));
+        QCOMPARE(a.flags, 4096);
+    }
+
+    void fuenfGibibyte() {
+        const std::string pfad = *tmp / "gross";
+        { std::ofstream(pfad).close(); }
+        std::filesystem::resize_file(pfad, 5LL * 1024 * 1024 * 1024);
+        waehle(QStringLiteral("1400"), QString::fromStdString(pfad));
+        QCOMPARE(label("Label6"), QStringLiteral("5368709,12"));
+        QCOMPARE(fenster->auftrag().Quellgröße, 5LL * 1024 * 1024 * 1024);
+    }
+
+    void zuKleineDateiWirdAbgelehnt() {
+        waehle(QStringLiteral("1400"), datei("a", 1433600));
+        const QString vorher = label("Label2");
+        waehle(QStringLiteral("1400"), datei("b", 1433599));
+        QCOMPARE(meldungstexte(),
+                 QStringList{"Die ausgewählte Datei ist kleiner als die angegebene Dateigröße. "
+                             "Keine Zerlegung erforderlich."});
+        QCOMPARE(label("Label2"), vorher);
+        QCOMPARE(fenster->auftrag().Quellgröße, qint64(1433599));
+        QVERIFY(kind<QToolButton>("Command1")->isEnabled());
+    }
+
+    void abbruchAendertNichts() {
+        box()->setText(QStringLiteral("1400"));
+        wahl->antworten.push_back(std::nullopt);
+        fenster->MNU_Auswählen_Click();
+        QVERIFY(Meldungen::protokoll().empty());
+        QVERIFY(fenster->auftrag().Quelldatei.empty());
+        QVERIFY(label("Label2").isEmpty());
+        QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
+    }
+
+    void verschwundeneDateiWirdNichtAngenommen() {
+        waehle(QStringLiteral("1"), datei("a", 5000));
+        const QString vorher = label("Label6");
+        waehle(QStringLiteral("1"), QString::fromStdString(*tmp / "weg"));
+        QCOMPARE(label("Label6"), vorher);
+        QCOMPARE(fenster->auftrag().Quellgröße, qint64(0));
+        QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 1);
+    }
+
+    void diskettenanzahlFolgtDerBox_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("anzahl");
+        QTest::newRow("1200") << "1200"
+                              << "1";  // 1474,56 / 1200
+        QTest::newRow("500") << "500"
+                             << "3";  // 2.94912
+        QTest::newRow("100") << "100"
+                             << "15";  // 14.7456
+        QTest::newRow("leer") << ""
+                              << "";
+        QTest::newRow("null") << "0"
+                              << "1";  // kept
+        QTest::newRow("buchstaben") << "12abc"
+                                    << "1";  // kept
+        QTest::newRow("riesig") << "99999999"
+                                << "";  // rounds to 0
+        QTest::newRow("halbAuf") << "2949.12"
+                                 << "1";  // 0.5 rounds up
+    }
+    void diskettenanzahlFolgtDerBox() {
+        QFETCH(QString, text);
+        QFETCH(QString, anzahl);
+        waehle(QStringLiteral("1400"), datei("BILD.ZIP", 1474560));
+        QCOMPARE(label("Label9"), QStringLiteral("1"));
+        box()->setText(text);
+        QCOMPARE(label("Label9"), anzahl);
+        // The piece size of the next run stays the one of the selection.
+        QCOMPARE(fenster->auftrag().Teilgröße, qint64(1433600));
+    }
+
+    void diskettenanzahlOhneQuelleBleibtLeer() {
+        box()->setText(QStringLiteral("1400"));
+        QVERIFY(label("Label9").isEmpty());
+    }
+
+    void ganzerSchnittUeberDasFenster() {
+        const std::string ziel = *tmp / "ziel";
+        std::filesystem::create_directory(ziel);
+        kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
+        waehle(QStringLiteral("1400"), datei("BILD.ZIP", 3000000));
+        box()->setText(QStringLiteral("1200"));  // does not change the run
+        kind<QToolButton>("Command1")->click();
+        QCOMPARE(meldungstexte(), QStringList{"Zorta erfolgreich durchgeführt !"});
+        QCOMPARE(std::filesystem::file_size(ziel + "/BILD.001"), 1433600u);
+        QCOMPARE(std::filesystem::file_size(ziel + "/BILD.003"), 132800u);
+        QCOMPARE(
+            test::lies(ziel + "/BILD.bat"),
+            std::string("@echo off\r\ncopy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul\r\n"));
+        for (const char* n : {"Label2", "Label4", "Label6", "Label9", "labelInfo"}) {
+            QVERIFY2(label(n).isEmpty(), n);
+        }
+        QCOMPARE(kind<QProgressBar>("ProgressBar1")->value(), 0);
+        QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
+        QVERIFY(!kind<QAction>("MNU_Zorta")->isEnabled());
+        QCOMPARE(fenster->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void fehlschlagLaesstDieAnzeigenStehen() {
+        const QString ziel = QString::fromStdString(*tmp / "gibt-es-nicht");
+        kind<QLabel>("Label4")->setText(ziel);
+        waehle(QStringLiteral("1"), datei("BILD.ZIP", 3000));
+        int position = -1;
+        Meldungen::beiMeldung([&](const Meldungen::Eintrag&) {
+            position = kind<QProgressBar>("ProgressBar1")->value();
+        });
+        kind<QToolButton>("Command1")->click();
+        QCOMPARE(meldungstexte(), QStringList{"Fehler #  76\rPfad nicht gefunden"});
+        QCOMPARE(Meldungen::protokoll()[0].symbol, QMessageBox::NoIcon);
+        QCOMPARE(position, 0);
+        QCOMPARE(label("Label4"), ziel);
+        QVERIFY(!label("Label2").isEmpty());
+        QVERIFY(label("labelInfo").isEmpty());
+        QVERIFY(kind<QToolButton>("Command1")->isEnabled());
+    }
+
+    void reparaturEinstellungenBleibenStehen() {
+        const QString batch = QString::fromStdString(*tmp / "BILD.bat");
+        test::schreibeText(batch.toStdString(), "@echo off\r\n");
+        wahl->antworten.push_back(batch);
+        kind<QAction>("MNU_Reparatur")->trigger();
+        QVERIFY(Meldungen::protokoll().empty());
+        const auto& a = wahl->aufrufe.back();
+        QVERIFY(a.cancelError);
+        QCOMPARE(a.titel, QStringLiteral("Datei reparieren..."));
+        QCOMPARE(a.filter, QStringLiteral("Batchdateien (*.bat)|*.bat"));
+        QCOMPARE(a.flags, 4096);
+        QCOMPARE(static_cast<int>(seams.starter->auftraege.size()), 1);
+        const Startauftrag& s = seams.starter->auftraege[0];
+        QCOMPARE(s.programm, std::string("/opt/zorta/zorta-batch"));
+        QCOMPARE(s.argumente, std::vector<std::string>{batch.toStdString()});
+        QCOMPARE(s.arbeitsordner, tmp->pfad());
+        QVERIFY(s.versteckt);
+        QVERIFY(s.abgekoppelt);
+
+        // The next source selection shows the batch filter and the batch file.
+        box()->setText(QStringLiteral("1"));
+        fenster->MNU_Auswählen_Click();
+        QCOMPARE(wahl->aufrufe.back().filter, QStringLiteral("Batchdateien (*.bat)|*.bat"));
+        QCOMPARE(wahl->aufrufe.back().dateiname, batch);
+        QCOMPARE(wahl->aufrufe.back().titel, QStringLiteral("Datei auswählen"));
+        QCOMPARE(fenster->cmdStandarddialog().namensfilter(), QStringList{"Batchdateien (*.bat)"});
+    }
+
+    void reparaturAbbruchIstStill() {
+        kind<QAction>("MNU_Reparatur")->trigger();
+        QVERIFY(Meldungen::protokoll().empty());
+        QVERIFY(seams.starter->auftraege.empty());
+    }
+
+    void reparaturFehlermeldung() {
+        const QString text = QString::fromStdString(*tmp / "liesmich.txt");
+        test::schreibeText(text.toStdString(), "x");
+        wahl->antworten.push_back(text);
+        kind<QAction>("MNU_Reparatur")->trigger();
+        QCOMPARE(meldungstexte(),
+                 QStringList{"Fehler Nr. :  5\r\rFehlerbeschreibung : Unzulässiger "
+                             "Prozeduraufruf oder unzulässiges Argument"});
+        QCOMPARE(Meldungen::protokoll()[0].titel, QStringLiteral("Fehler..."));
+        QCOMPARE(Meldungen::protokoll()[0].symbol, QMessageBox::Critical);
+        QVERIFY(seams.starter->auftraege.empty());
+    }
+
+    void hilfeeintraege() {
+        kind<QAction>("MNU_Hilfethemen")->trigger();
+        kind<QAction>("MNU_OnlineDokumentation")->trigger();
+        kind<QAction>("MNU_SoftwareService")->trigger();
+        QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 3);
+        QCOMPARE(Meldungen::protokoll()[0].titel, QStringLiteral("Velmorix Zorta-Hilfethemen"));
+        QVERIFY(Meldungen::protokoll()[0].text.contains(QStringLiteral("Reparatur")));
+        QCOMPARE(*seams.geoeffnet, std::vector<QString>{QStringLiteral("/opt/zorta/README.md")});
+        QCOMPARE(Meldungen::protokoll()[1].text,
+                 QStringLiteral("Die Online Dokumentation ist nicht verfügbar."));
+        QVERIFY(Meldungen::protokoll()[2].text.contains(QStringLiteral("Version")));
+    }
+};
+
+QTEST_MAIN(ZortaFormularTest)
+#include "ZortaFormularTest.moc"
