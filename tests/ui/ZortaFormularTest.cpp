@@ -531,6 +531,34 @@ class ZortaFormularTest : public QObject {
         QVERIFY(seams.starter->auftraege.empty());
     }
 
+    // Cut through the window, then repair with the real launcher and interpreter.
+    void schneidenUndReparieren() {
+        const std::string ziel = *tmp / "ziel";
+        std::filesystem::create_directory(ziel);
+        auto echt = test::testUmgebung();
+        echt.umgebung.starter = std::make_unique<PosixStarter>();
+        echt.umgebung.interpreter = ZORTA_BATCH_PFAD;
+        fenster = std::make_unique<ZortaFormular>(std::move(echt.umgebung));
+        auto w = std::make_unique<test::FakeDateiwahl>();
+        wahl = w.get();
+        fenster->cmdStandarddialog().setzeWahl(std::move(w));
+
+        kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
+        const QString quelle = datei("BILD.ZIP", 3'000'000);
+        waehle(QStringLiteral("1400"), quelle);
+        kind<QToolButton>("Command1")->click();
+        QCOMPARE(meldungstexte(), QStringList{"Zorta erfolgreich durchgeführt !"});
+
+        wahl->antworten.push_back(QString::fromStdString(ziel + "/BILD.bat"));
+        kind<QAction>("MNU_Reparatur")->trigger();
+        QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 1);
+        const std::string joined = ziel + "/BILD.ZIP";
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(joined) &&
+                                     std::filesystem::file_size(joined) == 3'000'000u,
+                                 10000);
+        QVERIFY(test::lies(joined) == test::lies(quelle.toStdString()));
+    }
+
     void hilfeeintraege() {
         kind<QAction>("MNU_Hilfethemen")->trigger();
         kind<QAction>("MNU_OnlineDokumentation")->trigger();

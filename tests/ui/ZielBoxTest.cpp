@@ -1,0 +1,219 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "Meldungen.h"
+#include "UiTesthilfen.h"
+#include "ZortaFormular.h"
+#include "frmZielBox.h"
+
+using namespace zorta;
+
+class ZielBoxTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::Testordner> tmp;
+    QString wurzel;  // the test folder
+    QPointer<frmZielBox> box;
+    QStringList ziele;  // what OK wrote into Label4
+    QString vorher;
+
+    template <typename T>
+    T* kind(const char* name) {
+        T* w = box->findChild<T*>(QString::fromUtf8(name));
+        if (w == nullptr) qFatal("kein Steuerelement %s", name);
+        return w;
+    }
+    Verzeichnisliste* liste() { return kind<Verzeichnisliste>("Verzeichnis1"); }
+    int zeile(const QString& pfad) {
+        for (int i = 0; i < liste()->count(); ++i) {
+            if (liste()->item(i)->data(Qt::UserRole).toString() == pfad) return i;
+        }
+        return -1;
+    }
+    void schliessen() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+private slots:
+    void init() {
+        Meldungen::testmodus(true);
+        Meldungen::zuruecksetzen();
+        tmp = std::make_unique<test::Testordner>();
+        wurzel = QString::fromStdString(tmp->pfad());
+        for (const char* d : {"a/b", "a/c/tief", "a/.versteckt"}) {
+            std::filesystem::create_directories(*tmp / d);
+        }
+        vorher = QDir::currentPath();
+        QDir::setCurrent(wurzel + "/a");
+        ziele.clear();
+        box = new frmZielBox([this](const QString& p) { ziele << p; }, nullptr,
+                             {{"/ (Dateisystem)", "/"},
+                              {"Test", tmp->pfad()},
+                              {"Ohne Medium", tmp->pfad() + "/kein-medium"}});
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.data()));
+    }
+
+    void cleanup() {
+        delete box.data();
+        QDir::setCurrent(vorher);
+        tmp.reset();
+    }
+
+    void fenster() {
+        QCOMPARE(box->windowTitle(), QStringLiteral("Zielverzeichnis"));
+        QCOMPARE(box->size(), QSize(225, 267));
+        QVERIFY(box->testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(!(box->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(box->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!box->windowIcon().isNull());
+        QCOMPARE(kind<QPushButton>("Command1")->text(), QStringLiteral("&Abbrechen"));
+        QCOMPARE(kind<QPushButton>("Command2")->text(), QStringLiteral("&OK"));
+        for (const char* k : {"Command1", "Command2"}) {
+            QVERIFY(!kind<QPushButton>(k)->isDefault());
+            QVERIFY(!kind<QPushButton>(k)->autoDefault());
+            auto* b = kind<QPushButton>(k);
+            QVERIFY(b->fontMetrics().horizontalAdvance(b->text().remove(u'&')) < b->width() - 8);
+        }
+        QCOMPARE(QApplication::focusWidget(), kind<QComboBox>("Laufwerk1"));
+    }
+
+    void startetImAktuellenOrdner() {
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        QCOMPARE(kind<QComboBox>("Laufwerk1")->currentIndex(), 1);
+        QStringList namen;
+        for (int i = 0; i < liste()->count(); ++i) namen << liste()->item(i)->text().trimmed();
+        const QStringList teile = wurzel.split(u'/', Qt::SkipEmptyParts);
+        const QStringList erwartet = QStringList{"/"} + teile + QStringList{"a", "b", "c"};
+        QCOMPARE(namen, erwartet);
+        QCOMPARE(liste()->currentRow(), zeile(wurzel + "/a"));
+    }
+
+    void klickMarkiertNurOkNimmtDenOffenenOrdner() {
+        QListWidgetItem* b = liste()->item(zeile(wurzel + "/a/b"));
+        QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {},
+                          liste()->visualItemRect(b).center());
+        QCOMPARE(liste()->currentItem(), b);
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        kind<QPushButton>("Command2")->click();
+        QCOMPARE(ziele, QStringList{wurzel + "/a"});
+        schliessen();
+        QVERIFY(box.isNull());
+    }
+
+    void enterOeffnetDenMarkiertenOrdner_data() {
+        QTest::addColumn<QString>("ziel");
+        QTest::newRow("unterordner") << "/a/c";
+        QTest::newRow("vorfahr") << "";
+        QTest::newRow("offenerOrdner") << "/a";
+    }
+    void enterOeffnetDenMarkiertenOrdner() {
+        QFETCH(QString, ziel);
+        liste()->setFocus();
+        liste()->setCurrentRow(zeile(wurzel + ziel));
+        QTest::keyClick(liste(), Qt::Key_Return);
+        QCOMPARE(liste()->pfad(), wurzel + ziel);
+        QVERIFY(box->isVisible());  // Enter never closes the chooser
+        kind<QPushButton>("Command2")->click();
+        QCOMPARE(ziele, QStringList{wurzel + ziel});
+    }
+
+    void pfeiltastenUndDoppelklick() {
+        liste()->setFocus();
+        QTest::keyClick(liste(), Qt::Key_Down);  // from "a" to "b"
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        QTest::keyClick(liste(), Qt::Key_Down);  // "c"
+        QListWidgetItem* c = liste()->currentItem();
+        QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {}, liste()->visualItemRect(c).center());
+        QTest::mouseDClick(liste()->viewport(), Qt::LeftButton, {},
+                           liste()->visualItemRect(c).center());
+        QCOMPARE(liste()->pfad(), wurzel + "/a/c");
+        QVERIFY(zeile(wurzel + "/a/c/tief") >= 0);
+    }
+
+    void wurzelMitSchraegstrich() {
+        liste()->setCurrentRow(0);
+        liste()->setFocus();
+        QTest::keyClick(liste(), Qt::Key_Return);
+        QCOMPARE(liste()->pfad(), QStringLiteral("/"));
+        kind<QPushButton>("Command2")->click();
+        QCOMPARE(ziele, QStringList{"/"});
+    }
+
+    void ordnerDerNichtGeoeffnetWerdenKann() {
+        const int b = zeile(wurzel + "/a/b");
+        std::filesystem::remove(*tmp / "a/b");
+        liste()->setCurrentRow(b);
+        liste()->setFocus();
+        QTest::keyClick(liste(), Qt::Key_Return);
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        QVERIFY(Meldungen::protokoll().empty());
+        // Still usable.
+        liste()->setCurrentRow(zeile(wurzel + "/a/c"));
+        QTest::keyClick(liste(), Qt::Key_Return);
+        QCOMPARE(liste()->pfad(), wurzel + "/a/c");
+    }
+
+    void laufwerkWechseln() {
+        auto* lw = kind<QComboBox>("Laufwerk1");
+        lw->setCurrentIndex(2);  // a drive without a medium
+        box->Laufwerk1_Change();
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        lw->setCurrentIndex(0);
+        box->Laufwerk1_Change();
+        QCOMPARE(liste()->pfad(), QStringLiteral("/"));
+        QVERIFY(Meldungen::protokoll().empty());
+    }
+
+    void auswegeLassenDasZielStehen_data() {
+        QTest::addColumn<QString>("weg");
+        QTest::newRow("abbrechen") << "Command1";
+        QTest::newRow("escapeLaufwerk") << "escape:Laufwerk1";
+        QTest::newRow("escapeListe") << "escape:Verzeichnis1";
+        QTest::newRow("escapeAbbrechen") << "escape:Command1";
+        QTest::newRow("escapeOk") << "escape:Command2";
+        QTest::newRow("schliessfeld") << "close";
+    }
+    void auswegeLassenDasZielStehen() {
+        QFETCH(QString, weg);
+        if (weg == u"Command1") {
+            kind<QPushButton>("Command1")->click();
+        } else if (weg == u"close") {
+            box->close();
+        } else {
+            QWidget* w = kind<QWidget>(weg.mid(7).toUtf8().constData());
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Escape);
+        }
+        schliessen();
+        QVERIFY(box.isNull());
+        QVERIFY(ziele.isEmpty());
+    }
+
+    void ausDemHauptfensterModal() {
+        auto seams = test::testUmgebung();
+        ZortaFormular haupt(std::move(seams.umgebung));
+        haupt.findChild<QLabel*>("Label4")->setText(QStringLiteral("/alt"));
+        bool gesehen = false;
+        QTimer::singleShot(0, [&] {
+            auto* modal = qobject_cast<frmZielBox*>(QApplication::activeModalWidget());
+            QVERIFY(modal != nullptr);
+            gesehen = true;
+            modal->findChild<QPushButton*>("Command2")->click();
+        });
+        haupt.Command4_Click();
+        QVERIFY(gesehen);
+        // Starts at the current folder, not at the folder in Label4.
+        QCOMPARE(haupt.findChild<QLabel*>("Label4")->text(), wurzel + "/a");
+        Meldungen::naechsteAntwort(QMessageBox::Yes);
+    }
+};
+
+QTEST_MAIN(ZielBoxTest)
+#include "ZielBoxTest.moc"
