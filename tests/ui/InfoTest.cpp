@@ -16,13 +16,13 @@ using namespace zorta;
 class InfoTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QPointer<frmSplash> splash;
     int uebergaben = 0;
 
     void weg() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-private slots:
+  private slots:
     void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Zorta")); }
 
     void init() {
@@ -50,7 +50,8 @@ private slots:
             QCOMPARE(l->text(), texte[i]);
             QCOMPARE(l->cursor().shape(), Qt::WaitCursor);
             QVERIFY2(l->sizeHint().width() <= l->width(), namen[i]);
-            QVERIFY2(l->geometry().right() < splash->findChild<QWidget*>("Frame1")->width(), namen[i]);
+            QVERIFY2(l->geometry().right() < splash->findChild<QWidget*>("Frame1")->width(),
+                     namen[i]);
         }
         auto* produkt = splash->findChild<QLabel*>("lblProductName");
         QCOMPARE(produkt->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -115,7 +116,8 @@ private slots:
             QCOMPARE(l->text(), text);
             // Nothing is clipped: the wrapped text fits its box.
             QVERIFY2(l->heightForWidth(l->width()) <= l->height() || !l->wordWrap(), name);
-            if (!l->wordWrap()) QVERIFY2(l->sizeHint().width() <= l->width(), name);
+            if (!l->wordWrap())
+                QVERIFY2(l->sizeHint().width() <= l->width(), name);
         }
         QCOMPARE(frmAbout::Beschreibung.size(), 219);
         QVERIFY(frmAbout::Beschreibung.endsWith(QStringLiteral("zusammen- gefügt werden....")));

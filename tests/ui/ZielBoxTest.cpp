@@ -18,7 +18,7 @@ using namespace zorta;
 class ZielBoxTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<test::Testordner> tmp;
     QString wurzel;  // the test folder
     QPointer<frmZielBox> box;
@@ -28,19 +28,21 @@ private:
     template <typename T>
     T* kind(const char* name) {
         T* w = box->findChild<T*>(QString::fromUtf8(name));
-        if (w == nullptr) qFatal("kein Steuerelement %s", name);
+        if (w == nullptr)
+            qFatal("kein Steuerelement %s", name);
         return w;
     }
     Verzeichnisliste* liste() { return kind<Verzeichnisliste>("Verzeichnis1"); }
     int zeile(const QString& pfad) {
         for (int i = 0; i < liste()->count(); ++i) {
-            if (liste()->item(i)->data(Qt::UserRole).toString() == pfad) return i;
+            if (liste()->item(i)->data(Qt::UserRole).toString() == pfad)
+                return i;
         }
         return -1;
     }
     void schliessen() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-private slots:
+  private slots:
     void init() {
         Meldungen::testmodus(true);
         Meldungen::zuruecksetzen();
@@ -130,7 +132,8 @@ private slots:
         QCOMPARE(liste()->pfad(), wurzel + "/a");
         QTest::keyClick(liste(), Qt::Key_Down);  // "c"
         QListWidgetItem* c = liste()->currentItem();
-        QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {}, liste()->visualItemRect(c).center());
+        QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {},
+                          liste()->visualItemRect(c).center());
         QTest::mouseDClick(liste()->viewport(), Qt::LeftButton, {},
                            liste()->visualItemRect(c).center());
         QCOMPARE(liste()->pfad(), wurzel + "/a/c");

@@ -553,9 +553,9 @@ class ZortaFormularTest : public QObject {
         kind<QAction>("MNU_Reparatur")->trigger();
         QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 1);
         const std::string joined = ziel + "/BILD.ZIP";
-        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(joined) &&
-                                     std::filesystem::file_size(joined) == 3'000'000u,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::filesystem::exists(joined) && std::filesystem::file_size(joined) == 3'000'000u,
+            10000);
         QVERIFY(test::lies(joined) == test::lies(quelle.toStdString()));
     }
 
