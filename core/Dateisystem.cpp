@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "Pfade.h"
+
 namespace zorta {
 
 namespace {
@@ -122,6 +124,24 @@ Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std:
     }
     ::closedir(d);
     return {};
+}
+
+Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,
+                      std::string* entwurf) {
+    const std::string ordner = Ordner(ziel);
+    const std::string praefix =
+        (ordner.empty() ? "" : Ordnerpraefix(ordner)) + "." + Dateiname(ziel);
+    for (int i = 0; i < 100; ++i) {
+        const std::string kandidat = praefix + ".zorta-" + std::to_string(i);
+        Fehler f = fs.oeffneNeu(kandidat, datei.ziel());
+        if (f.ok()) {
+            *entwurf = kandidat;
+            return {};
+        }
+        if (f.nummer() != fehlernr::DateiExistiert)
+            return f;
+    }
+    return Fehler::nummer(fehlernr::DateiExistiert);
 }
 
 }  // namespace zorta

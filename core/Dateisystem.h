@@ -89,4 +89,10 @@ class OffeneDatei {
     Dateisystem::Handle h_ = -1;
 };
 
+// Creates the draft of `ziel` beside it under a hidden temporary name, for
+// output that is renamed over `ziel` only once it is complete. On success
+// `datei` holds the open draft and *entwurf its path.
+Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,
+                      std::string* entwurf);
+
 }  // namespace zorta

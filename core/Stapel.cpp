@@ -219,19 +219,8 @@ Fehler kopieren(const Kopierbefehl& befehl, const std::string& ordner, Dateisyst
 
     OffeneDatei aus(fs);
     std::string entwurf;
-    const std::string zielOrdner = Ordner(ziel);
-    for (int i = 0; i < 100 && entwurf.empty(); ++i) {
-        const std::string kandidat = (zielOrdner.empty() ? "" : Ordnerpraefix(zielOrdner)) + "." +
-                                     Dateiname(ziel) + ".zorta-" + std::to_string(i);
-        Fehler f = fs.oeffneNeu(kandidat, aus.ziel());
-        if (f.ok()) {
-            entwurf = kandidat;
-        } else if (f.nummer() != fehlernr::DateiExistiert) {
-            return f;
-        }
-    }
-    if (entwurf.empty())
-        return Fehler::nummer(fehlernr::DateiExistiert);
+    if (Fehler f = entwurfAnlegen(fs, ziel, aus, &entwurf); !f.ok())
+        return f;
 
     const auto puffer = std::make_unique<char[]>(kPuffer);
     auto kopiereAlles = [&]() -> Fehler {

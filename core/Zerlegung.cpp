@@ -199,17 +199,8 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
 Fehler Lauf::batchSchreiben(const std::string& inhalt) {
     // Written beside the target and renamed over it only when complete, so a
     // failure never leaves a truncated copy line behind.
-    for (int i = 0; i < 100 && batchEntwurf_.empty(); ++i) {
-        const std::string kandidat = a_.Batchdatei + ".~" + std::to_string(i);
-        Fehler f = fs_.oeffneNeu(kandidat, batch_.ziel());
-        if (f.ok()) {
-            batchEntwurf_ = kandidat;
-        } else if (f.nummer() != fehlernr::DateiExistiert) {
-            return f;
-        }
-    }
-    if (batchEntwurf_.empty())
-        return Fehler::nummer(fehlernr::DateiExistiert);
+    if (Fehler f = entwurfAnlegen(fs_, a_.Batchdatei, batch_, &batchEntwurf_); !f.ok())
+        return f;
     if (Fehler f = fs_.schreiben(batch_.handle(), inhalt.data(), inhalt.size()); !f.ok())
         return f;
     if (Fehler f = batch_.schliessen(); !f.ok())

@@ -7,20 +7,11 @@
 namespace zorta {
 namespace {
 
+using test::Startprotokoll;
 using test::Testordner;
 
 const std::string kMsinfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kOrt = "SOFTWARE\\Microsoft\\Shared Tools Location";
-
-class Startprotokoll final : public Starter {
-  public:
-    std::vector<Startauftrag> auftraege;
-    Fehler antwort;
-    Fehler starten(const Startauftrag& a) override {
-        auftraege.push_back(a);
-        return antwort;
-    }
-};
 
 struct Wertfall {
     const char* name;

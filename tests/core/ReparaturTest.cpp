@@ -12,17 +12,8 @@
 namespace zorta {
 namespace {
 
+using test::Startprotokoll;
 using test::Testordner;
-
-class Startprotokoll final : public Starter {
-  public:
-    std::vector<Startauftrag> auftraege;
-    Fehler antwort;
-    Fehler starten(const Startauftrag& a) override {
-        auftraege.push_back(a);
-        return antwort;
-    }
-};
 
 struct Startfall {
     const char* name;

@@ -8,6 +8,7 @@
 
 #include "Anzeige.h"
 #include "Dateisystem.h"
+#include "Starter.h"
 #include "Wechselmedium.h"
 
 namespace zorta::test {
@@ -130,6 +131,17 @@ class FakeWechselmedium final : public Wechselmedium {
     Fehler bereit(const std::string&) override {
         ++bereitAufrufe;
         return zustand;
+    }
+};
+
+// Records what would be started and answers with `antwort`.
+class Startprotokoll final : public Starter {
+  public:
+    std::vector<Startauftrag> auftraege;
+    Fehler antwort;
+    Fehler starten(const Startauftrag& a) override {
+        auftraege.push_back(a);
+        return antwort;
     }
 };
 

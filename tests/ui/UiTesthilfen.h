@@ -35,15 +35,7 @@ class FakeDateiwahl final : public Dateiwahl {
     }
 };
 
-class FakeStarter final : public Starter {
-  public:
-    std::vector<Startauftrag> auftraege;
-    Fehler antwort;
-    Fehler starten(const Startauftrag& a) override {
-        auftraege.push_back(a);
-        return antwort;
-    }
-};
+using FakeStarter = Startprotokoll;
 
 // Seams for a window under test; the raw pointers stay valid while the
 // window that owns the Umgebung lives.
