@@ -35,6 +35,7 @@ class Registrierung {
 struct Registerwert {
     std::uint32_t typ = REG_SZ;
     std::vector<unsigned char> daten;
+    bool operator==(const Registerwert&) const = default;
 };
 
 // Keys and value names compare without regard to ASCII letter case.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "Registrierung.h"
 #include "Testhilfen.h"
 
@@ -60,66 +62,57 @@ TEST(GetKeyValue, fehlenderSchluesselOderWertLeertDieAusgabe) {
     EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "k", "v", aus, &f));  // any letter case
 }
 
-class StartSysInfoTest : public testing::Test {
-  protected:
-    void werkzeug(const std::string& pfad) {
-        test::schreibeText(pfad, "#!/bin/sh\n");
-        ::chmod(pfad.c_str(), 0755);
-    }
-    void starte() {
-        StartSysInfo(reg, starter, [this](const std::string& m) { meldungen.push_back(m); });
-    }
+// Which key holds what, whether the folder of the second key holds the tool,
+// and what is started ("" for the message).
+struct Sysinfofall {
+    const char* name;
+    std::optional<Registerwert> pfad;
+    bool ort;  // the second key names the test folder
+    bool werkzeugImOrt;
+    Fehler startfehler;
+    std::string gestartet;  // "@" stands for the tool in the second key's folder
+};
+class StartSysInfoTest : public testing::TestWithParam<Sysinfofall> {};
+TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
+    const auto& c = GetParam();
     Testordner tmp;
     SpeicherRegistrierung reg;
+    if (c.pfad)
+        reg.setzen(kMsinfo, "PATH", *c.pfad);
+    if (c.ort)
+        reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
+    if (c.werkzeugImOrt)
+        test::schreibeText(tmp / "MSINFO32.EXE", "");
     Startprotokoll starter;
+    starter.antwort = c.startfehler;
     std::vector<std::string> meldungen;
-};
-
-TEST_F(StartSysInfoTest, ersterSchluesselStartetOhnePruefungDesPfads) {
-    reg.setzen(kMsinfo, "PATH", SpeicherRegistrierung::text("/pfad/zum/werkzeug"));
-    reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
-    starte();
-    ASSERT_EQ(starter.auftraege.size(), 1u);
-    EXPECT_EQ(starter.auftraege[0].programm, "/pfad/zum/werkzeug");
-    EXPECT_TRUE(starter.auftraege[0].argumente.empty());
-    EXPECT_FALSE(starter.auftraege[0].versteckt);
-    EXPECT_TRUE(meldungen.empty());
+    StartSysInfo(reg, starter, [&](const std::string& m) { meldungen.push_back(m); });
+    const std::string erwartet = c.gestartet == "@" ? tmp / "MSINFO32.EXE" : c.gestartet;
+    if (!erwartet.empty()) {
+        ASSERT_EQ(starter.auftraege.size(), 1u);  // never the second key after a start
+        EXPECT_EQ(starter.auftraege[0].programm, erwartet);
+        EXPECT_FALSE(starter.auftraege[0].versteckt);
+    }
+    const bool meldung = erwartet.empty() || !c.startfehler.ok();
+    EXPECT_EQ(meldungen, meldung ? std::vector<std::string>{SysInfoNichtVerfuegbar}
+                                 : std::vector<std::string>{});
 }
-
-TEST_F(StartSysInfoTest, ersterSchluesselMitFehlendemWerkzeugZeigtDieMeldung) {
-    reg.setzen(kMsinfo, "PATH", SpeicherRegistrierung::text("/weg"));
-    werkzeug(tmp / "MSINFO32.EXE");
-    reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
-    starter.antwort = Fehler::nummer(53);
-    starte();
-    EXPECT_EQ(starter.auftraege.size(), 1u);  // no fall-back to the second key
-    EXPECT_EQ(meldungen, std::vector<std::string>{SysInfoNichtVerfuegbar});
-}
-
-TEST_F(StartSysInfoTest, zweiterSchluesselMitWerkzeugImOrdner) {
-    werkzeug(tmp / "MSINFO32.EXE");
-    reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
-    starte();
-    ASSERT_EQ(starter.auftraege.size(), 1u);
-    EXPECT_EQ(starter.auftraege[0].programm, tmp / "MSINFO32.EXE");
-}
-
-TEST_F(StartSysInfoTest, ohneWerkzeugOderSchluesselDieMeldung) {
-    starte();  // neither key
-    reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
-    starte();  // the folder holds no tool
-    EXPECT_TRUE(starter.auftraege.empty());
-    EXPECT_EQ(meldungen.size(), 2u);
-}
-
-TEST_F(StartSysInfoTest, leererWertGehtOhneZweitenVersuchZurMeldung) {
-    reg.setzen(kMsinfo, "PATH", Registerwert{REG_SZ, {}});
-    werkzeug(tmp / "MSINFO32.EXE");
-    reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
-    starte();
-    EXPECT_TRUE(starter.auftraege.empty());
-    EXPECT_EQ(meldungen.size(), 1u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faelle, StartSysInfoTest,
+    testing::Values(
+        Sysinfofall{"ersterSchluessel",
+                    SpeicherRegistrierung::text("/x/werkzeug"),
+                    true,
+                    true,
+                    {},
+                    "/x/werkzeug"},
+        Sysinfofall{"ersterNenntFehlendeDatei", SpeicherRegistrierung::text("/weg"), true, true,
+                    Fehler::nummer(53), "/weg"},
+        Sysinfofall{"zweiterSchluessel", std::nullopt, true, true, {}, "@"},
+        Sysinfofall{"zweiterOhneWerkzeug", std::nullopt, true, false, {}, ""},
+        Sysinfofall{"keinSchluessel", std::nullopt, false, true, {}, ""},
+        Sysinfofall{"leererWertOhneZweitenVersuch", Registerwert{REG_SZ, {}}, true, true, {}, ""}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(IniRegistrierung, liestTypisierteWerteUndSuchtSonstDasWerkzeug) {
     Testordner tmp;

@@ -64,96 +64,29 @@ int offeneDeskriptoren() {
 }
 
 bool FehlerDateisystem::jetzt() {
-    ++zaehler_;
-    if (ziel_ != 0 && zaehler_ == ziel_) {
-        ausgeloest_ = true;
-        return true;
-    }
-    return false;
-}
-
-Fehler FehlerDateisystem::oeffneLesen(const std::string& p, Handle* h) {
-    if (jetzt())
-        return fehler_;
-    Fehler f = echt_.oeffneLesen(p, h);
-    if (f.ok())
-        ++offen_;
-    return f;
-}
-
-Fehler FehlerDateisystem::oeffneSchreiben(const std::string& p, Handle* h) {
-    if (jetzt())
-        return fehler_;
-    Fehler f = echt_.oeffneSchreiben(p, h);
-    if (f.ok())
-        ++offen_;
-    return f;
-}
-
-Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
-    if (jetzt())
-        return fehler_;
-    Fehler f = echt_.oeffneNeu(p, h);
-    if (f.ok())
-        ++offen_;
-    return f;
+    if (++zaehler_ != ziel_ || ziel_ == 0)
+        return false;
+    ausgeloest_ = true;
+    return true;
 }
 
 Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g) {
-    if (jetzt()) {
-        if (!kurz_)
-            return fehler_;
-        Fehler f = echt_.lesen(h, b, n / 2, g);
-        return f;
-    }
-    return echt_.lesen(h, b, n, g);
+    if (!jetzt())
+        return echt_.lesen(h, b, n, g);
+    return kurz_ ? echt_.lesen(h, b, n / 2, g) : fehler_;
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
-    if (jetzt()) {
-        // A full disk takes part of the data before it refuses.
-        (void)echt_.schreiben(h, d, n / 2);
-        return fehler_;
-    }
-    return echt_.schreiben(h, d, n);
+    if (!jetzt())
+        return echt_.schreiben(h, d, n);
+    (void)echt_.schreiben(h, d, n / 2);  // a full disk takes part of the data first
+    return fehler_;
 }
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
-    Fehler f = echt_.schliessen(h);
-    if (jetzt())
-        return fehler_;  // the handle is released all the same
-    return f;
-}
-
-Fehler FehlerDateisystem::loeschen(const std::string& p) {
-    if (jetzt())
-        return fehler_;
-    return echt_.loeschen(p);
-}
-
-Fehler FehlerDateisystem::existiert(const std::string& p, bool* ja) {
-    if (jetzt())
-        return fehler_;
-    return echt_.existiert(p, ja);
-}
-
-Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
-    if (jetzt())
-        return fehler_;
-    return echt_.umbenennen(v, n);
-}
-
-Fehler FehlerDateisystem::kennung(const std::string& p, Dateikennung* k) {
-    if (jetzt())
-        return fehler_;
-    return echt_.kennung(p, k);
-}
-
-Fehler FehlerDateisystem::verzeichnis(const std::string& o, std::vector<std::string>* n) {
-    if (jetzt())
-        return fehler_;
-    return echt_.verzeichnis(o, n);
+    Fehler f = echt_.schliessen(h);  // the handle is released all the same
+    return jetzt() ? fehler_ : f;
 }
 
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {

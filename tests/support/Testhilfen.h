@@ -58,20 +58,43 @@ class FehlerDateisystem final : public Dateisystem {
     bool ausgeloest() const { return ausgeloest_; }
     int offen() const { return offen_; }
 
-    Fehler oeffneLesen(const std::string& p, Handle* h) override;
-    Fehler oeffneSchreiben(const std::string& p, Handle* h) override;
-    Fehler oeffneNeu(const std::string& p, Handle* h) override;
+    Fehler oeffneLesen(const std::string& p, Handle* h) override {
+        return oeffne([&] { return echt_.oeffneLesen(p, h); });
+    }
+    Fehler oeffneSchreiben(const std::string& p, Handle* h) override {
+        return oeffne([&] { return echt_.oeffneSchreiben(p, h); });
+    }
+    Fehler oeffneNeu(const std::string& p, Handle* h) override {
+        return oeffne([&] { return echt_.oeffneNeu(p, h); });
+    }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
-    Fehler loeschen(const std::string& p) override;
-    Fehler existiert(const std::string& p, bool* ja) override;
-    Fehler umbenennen(const std::string& v, const std::string& n) override;
-    Fehler kennung(const std::string& p, Dateikennung* k) override;
-    Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override;
+    Fehler loeschen(const std::string& p) override { return jetzt() ? fehler_ : echt_.loeschen(p); }
+    Fehler existiert(const std::string& p, bool* ja) override {
+        return jetzt() ? fehler_ : echt_.existiert(p, ja);
+    }
+    Fehler umbenennen(const std::string& v, const std::string& n) override {
+        return jetzt() ? fehler_ : echt_.umbenennen(v, n);
+    }
+    Fehler kennung(const std::string& p, Dateikennung* k) override {
+        return jetzt() ? fehler_ : echt_.kennung(p, k);
+    }
+    Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override {
+        return jetzt() ? fehler_ : echt_.verzeichnis(o, n);
+    }
 
   private:
     bool jetzt();
+    template <typename F>
+    Fehler oeffne(F echt) {
+        if (jetzt())
+            return fehler_;
+        Fehler f = echt();
+        if (f.ok())
+            ++offen_;
+        return f;
+    }
     PosixDateisystem echt_;
     int ziel_ = 0;
     int zaehler_ = 0;

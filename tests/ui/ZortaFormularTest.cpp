@@ -1,9 +1,7 @@
 #include <QAction>
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
@@ -73,97 +71,15 @@ class ZortaFormularTest : public QObject {
         tmp.reset();
     }
 
-    void captions_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("tipp");
-        QTest::newRow("Quelle") << "Command3"
-                                << "Quelle"
-                                << "Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen.";
-        QTest::newRow("Ziel") << "Command4"
-                              << "Ziel"
-                              << "Hier können Sie das Zielverzeichnis bestimmen.";
-        QTest::newRow("1.2 MB") << "Command6"
-                                << "1.2 MB"
-                                << "1200 Kb";
-        QTest::newRow("1.4 MB") << "Command5"
-                                << "1.4 MB"
-                                << "1400 Kb";
-        QTest::newRow("ZIP 100") << "Command7"
-                                 << "ZIP 100"
-                                 << "96000 Kb";
-        QTest::newRow("Benutzer") << "Command8"
-                                  << "Benutzer"
-                                  << "";
-        QTest::newRow("Zorta") << "Command1"
-                               << "Zorta"
-                               << "Klicken Sie hier um zu starten";
-    }
-    void captions() {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QString, tipp);
-        auto* k = kind<QToolButton>(name.toUtf8().constData());
-        QCOMPARE(k->text(), text);
-        QCOMPARE(k->toolTip(), tipp);
-        QCOMPARE(k->iconSize(), QSize(32, 32));
-        QVERIFY(!k->icon().isNull());
-        // The caption fits under the picture.
-        QVERIFY(k->fontMetrics().horizontalAdvance(text) <= k->width() - 4);
-    }
-
     void anfangszustand() {
-        QCOMPARE(fenster->windowTitle(), QStringLiteral("Zorta"));
-        QCOMPARE(fenster->centralWidget()->size(), QSize(618, 395));
         QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
         QVERIFY(!kind<QAction>("MNU_Zorta")->isEnabled());
-        QCOMPARE(kind<QProgressBar>("ProgressBar1")->value(), 0);
-        for (const char* n : {"Label2", "Label4", "Label6", "Label9", "labelInfo"}) {
-            QVERIFY2(label(n).isEmpty(), n);
-        }
-        QVERIFY(box()->text().isEmpty());
-        QCOMPARE(box()->toolTip(), QStringLiteral("Datei-Zorta-Größe"));
-        QCOMPARE(label("Label10"), QStringLiteral("Diskformat :"));
-        QCOMPARE(label("Label8"), QStringLiteral("Diskettenanzahl :"));
-        QVERIFY(!label("Label2").isEmpty() || !kind<QLabel>("Label2")->font().bold());
-        QVERIFY(kind<QLabel>("Label1")->font().bold());
         QCOMPARE(QApplication::focusWidget(), kind<QToolButton>("Command3"));
-    }
-
-    void menue_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QKeySequence>("taste");
-        QTest::newRow("Auswählen") << "MNU_Auswählen"
-                                   << "&Auswählen..." << QKeySequence("Ctrl+A");
-        QTest::newRow("Zorta") << "MNU_Zorta"
-                               << "&Zorta" << QKeySequence("Ctrl+S");
-        QTest::newRow("Beenden") << "MNU_Beenden"
-                                 << "&Beenden" << QKeySequence("Ctrl+B");
-        QTest::newRow("Reparatur") << "MNU_Reparatur"
-                                   << "&Reparatur" << QKeySequence();
-        QTest::newRow("Hilfethemen") << "MNU_Hilfethemen"
-                                     << "Velmorix Zorta-&Hilfethemen" << QKeySequence();
-        QTest::newRow("Online") << "MNU_OnlineDokumentation"
-                                << "&Online Dokumentation" << QKeySequence();
-        QTest::newRow("Service") << "MNU_SoftwareService"
-                                 << "&Software Service" << QKeySequence();
-        QTest::newRow("Info") << "MNU_Info"
-                              << "&Info" << QKeySequence();
-    }
-    void menue() {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QKeySequence, taste);
-        auto* a = kind<QAction>(name.toUtf8().constData());
-        QCOMPARE(a->text(), text);
-        QCOMPARE(a->shortcut(), taste);
-    }
-
-    void menueleiste() {
-        QStringList oben;
-        for (QAction* a : fenster->menuBar()->actions()) oben << a->text();
-        QCOMPARE(oben, (QStringList{"&Datei", "&Reparatur", "&?"}));
+        // Every picture button's caption fits under its picture.
+        for (auto* k : fenster->findChildren<QToolButton*>()) {
+            QVERIFY2(k->fontMetrics().horizontalAdvance(k->text()) <= k->width() - 4,
+                     qPrintable(k->text()));
+        }
     }
 
     void tastenkuerzel() {
@@ -193,6 +109,7 @@ class ZortaFormularTest : public QObject {
                                      "textDateigröße", "Command8", "Command1"}));
     }
 
+    // clang-format off
     void beenden_data() {
         QTest::addColumn<int>("antwort");
         QTest::addColumn<bool>("offen");
@@ -201,6 +118,7 @@ class ZortaFormularTest : public QObject {
         QTest::newRow("Abbrechen") << int(QMessageBox::Cancel) << true;
         QTest::newRow("Escape") << int(QMessageBox::Escape) << true;
     }
+    // clang-format on
     void beenden() {
         QFETCH(int, antwort);
         QFETCH(bool, offen);
@@ -225,18 +143,16 @@ class ZortaFormularTest : public QObject {
         }
     }
 
+    // clang-format off
     void tastenfilter_data() {
         QTest::addColumn<QString>("getippt");
         QTest::addColumn<QString>("ergebnis");
-        QTest::newRow("ziffern") << "0123456789"
-                                 << "0123456789";
-        QTest::newRow("buchstaben") << "1a2b"
-                                    << "12";
-        QTest::newRow("punktKommaMinus") << "1.4,-5"
-                                         << "145";
-        QTest::newRow("blank") << "1 2"
-                               << "12";
+        QTest::newRow("ziffern") << "0123456789" << "0123456789";
+        QTest::newRow("buchstaben") << "1a2b" << "12";
+        QTest::newRow("punktKommaMinus") << "1.4,-5" << "145";
+        QTest::newRow("blank") << "1 2" << "12";
     }
+    // clang-format on
     void tastenfilter() {
         QFETCH(QString, getippt);
         QFETCH(QString, ergebnis);
@@ -245,41 +161,14 @@ class ZortaFormularTest : public QObject {
         QCOMPARE(box()->text(), ergebnis);
     }
 
-    void tastenfilterSteuertasten() {
-        box()->setFocus();
-        QTest::keyClicks(box(), QStringLiteral("123"));
-        QTest::keyClick(box(), Qt::Key_Backspace);
-        QCOMPARE(box()->text(), QStringLiteral("12"));
-        QTest::keyClick(box(), Qt::Key_Left);
-        QTest::keyClick(box(), Qt::Key_Delete);
-        QCOMPARE(box()->text(), QStringLiteral("1"));
-        QTest::keyClick(box(), Qt::Key_Return);
-        QTest::keyClick(box(), Qt::Key_Escape);
-        QCOMPARE(box()->text(), QStringLiteral("1"));
-        // A paste from the context menu still gets in.
-        box()->insert(QStringLiteral("x.5"));
-        QCOMPARE(box()->text(), QStringLiteral("1x.5"));
-        // Ctrl+V is discarded like its character.
-        QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(box()->text(), QStringLiteral("1x.5"));
-    }
-
-    void voreinstellungen() {
-        kind<QToolButton>("Command5")->click();
-        QCOMPARE(box()->text(), QStringLiteral("1400"));
-        kind<QToolButton>("Command6")->click();
-        QCOMPARE(box()->text(), QStringLiteral("1200"));
-        kind<QToolButton>("Command7")->click();
-        QCOMPARE(box()->text(), QStringLiteral("96000"));
-        kind<QToolButton>("Command3")->setFocus();
+    void benutzerMarkiertDieBox() {
+        box()->setText(QStringLiteral("96000"));
         kind<QToolButton>("Command8")->click();
         QCOMPARE(QApplication::focusWidget(), box());
         QCOMPARE(box()->selectedText(), QStringLiteral("96000"));
-        box()->clear();
-        kind<QToolButton>("Command8")->click();
-        QCOMPARE(box()->selectedText(), QString());
     }
 
+    // clang-format off
     void teilgroesse_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint64>("bytes");
@@ -301,6 +190,7 @@ class ZortaFormularTest : public QObject {
         QTest::newRow("ueber32Bit") << "2097152" << qint64(2147483648);
         QTest::newRow("zuGross") << "1e20" << qint64(0);
     }
+    // clang-format on
     void teilgroesse() {
         QFETCH(QString, text);
         QFETCH(qint64, bytes);
@@ -319,31 +209,21 @@ class ZortaFormularTest : public QObject {
         }
     }
 
+    // clang-format off
     void quellwahl_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("groesse");
         QTest::addColumn<qint64>("laenge");
         QTest::addColumn<QString>("kbyte");
         QTest::addColumn<QString>("disketten");
-        QTest::newRow("genauEinStueck") << "de_DE"
-                                        << "1400" << qint64(1433600) << "1433,6"
-                                        << "1";
-        QTest::newRow("disketteUndRest") << "de_DE"
-                                         << "1400" << qint64(1474560) << "1474,56"
-                                         << "1";
-        QTest::newRow("ganz") << "de_DE"
-                              << "1" << qint64(2000) << "2"
-                              << "2";
-        QTest::newRow("dreiStellen") << "de_DE"
-                                     << "1" << qint64(1234567) << "1234,567"
-                                     << "1235";
-        QTest::newRow("englisch") << "en_US"
-                                  << "1400" << qint64(1474560) << "1474.56"
-                                  << "1";
-        QTest::newRow("beispiel") << "de_DE"
-                                  << "1400" << qint64(3000000) << "3000"
-                                  << "2";
+        QTest::newRow("genauEinStueck") << "de_DE" << "1400" << qint64(1433600) << "1433,6" << "1";
+        QTest::newRow("disketteUndRest") << "de_DE" << "1400" << qint64(1474560) << "1474,56" << "1";
+        QTest::newRow("ganz") << "de_DE" << "1" << qint64(2000) << "2" << "2";
+        QTest::newRow("dreiStellen") << "de_DE" << "1" << qint64(1234567) << "1234,567" << "1235";
+        QTest::newRow("englisch") << "en_US" << "1400" << qint64(1474560) << "1474.56" << "1";
+        QTest::newRow("beispiel") << "de_DE" << "1400" << qint64(3000000) << "3000" << "2";
     }
+    // clang-format on
     void quellwahl() {
         QFETCH(QString, locale);
         QFETCH(QString, groesse);
@@ -389,16 +269,6 @@ class ZortaFormularTest : public QObject {
         QVERIFY(kind<QToolButton>("Command1")->isEnabled());
     }
 
-    void abbruchAendertNichts() {
-        box()->setText(QStringLiteral("1400"));
-        wahl->antworten.push_back(std::nullopt);
-        fenster->MNU_Auswählen_Click();
-        QVERIFY(Meldungen::protokoll().empty());
-        QVERIFY(fenster->auftrag().Quelldatei.empty());
-        QVERIFY(label("Label2").isEmpty());
-        QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
-    }
-
     void verschwundeneDateiWirdNichtAngenommen() {
         waehle(QStringLiteral("1"), datei("a", 5000));
         const QString vorher = label("Label6");
@@ -408,26 +278,20 @@ class ZortaFormularTest : public QObject {
         QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 1);
     }
 
+    // clang-format off
     void diskettenanzahlFolgtDerBox_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("anzahl");
-        QTest::newRow("1200") << "1200"
-                              << "1";  // 1474,56 / 1200
-        QTest::newRow("500") << "500"
-                             << "3";  // 2.94912
-        QTest::newRow("100") << "100"
-                             << "15";  // 14.7456
-        QTest::newRow("leer") << ""
-                              << "";
-        QTest::newRow("null") << "0"
-                              << "1";  // kept
-        QTest::newRow("buchstaben") << "12abc"
-                                    << "1";  // kept
-        QTest::newRow("riesig") << "99999999"
-                                << "";  // rounds to 0
-        QTest::newRow("halbAuf") << "2949.12"
-                                 << "1";  // 0.5 rounds up
+        QTest::newRow("1200") << "1200" << "1";  // 1474,56 / 1200
+        QTest::newRow("500") << "500" << "3";  // 2.94912
+        QTest::newRow("100") << "100" << "15";  // 14.7456
+        QTest::newRow("leer") << "" << "";
+        QTest::newRow("null") << "0" << "1";  // kept
+        QTest::newRow("buchstaben") << "12abc" << "1";  // kept
+        QTest::newRow("riesig") << "99999999" << "";  // rounds to 0
+        QTest::newRow("halbAuf") << "2949.12" << "1";  // 0.5 rounds up
     }
+    // clang-format on
     void diskettenanzahlFolgtDerBox() {
         QFETCH(QString, text);
         QFETCH(QString, anzahl);
@@ -437,33 +301,6 @@ class ZortaFormularTest : public QObject {
         QCOMPARE(label("Label9"), anzahl);
         // The piece size of the next run stays the one of the selection.
         QCOMPARE(fenster->auftrag().Teilgröße, qint64(1433600));
-    }
-
-    void diskettenanzahlOhneQuelleBleibtLeer() {
-        box()->setText(QStringLiteral("1400"));
-        QVERIFY(label("Label9").isEmpty());
-    }
-
-    void ganzerSchnittUeberDasFenster() {
-        const std::string ziel = *tmp / "ziel";
-        std::filesystem::create_directory(ziel);
-        kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
-        waehle(QStringLiteral("1400"), datei("BILD.ZIP", 3000000));
-        box()->setText(QStringLiteral("1200"));  // does not change the run
-        kind<QToolButton>("Command1")->click();
-        QCOMPARE(meldungstexte(), QStringList{"Zorta erfolgreich durchgeführt !"});
-        QCOMPARE(std::filesystem::file_size(ziel + "/BILD.001"), 1433600u);
-        QCOMPARE(std::filesystem::file_size(ziel + "/BILD.003"), 132800u);
-        QCOMPARE(
-            test::lies(ziel + "/BILD.bat"),
-            std::string("@echo off\r\ncopy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul\r\n"));
-        for (const char* n : {"Label2", "Label4", "Label6", "Label9", "labelInfo"}) {
-            QVERIFY2(label(n).isEmpty(), n);
-        }
-        QCOMPARE(kind<QProgressBar>("ProgressBar1")->value(), 0);
-        QVERIFY(!kind<QToolButton>("Command1")->isEnabled());
-        QVERIFY(!kind<QAction>("MNU_Zorta")->isEnabled());
-        QCOMPARE(fenster->cursor().shape(), Qt::ArrowCursor);
     }
 
     void fehlschlagLaesstDieAnzeigenStehen() {
@@ -496,26 +333,15 @@ class ZortaFormularTest : public QObject {
         QCOMPARE(a.filter, QStringLiteral("Batchdateien (*.bat)|*.bat"));
         QCOMPARE(a.flags, 4096);
         QCOMPARE(static_cast<int>(seams.starter->auftraege.size()), 1);
-        const Startauftrag& s = seams.starter->auftraege[0];
-        QCOMPARE(s.programm, std::string("/opt/zorta/zorta-batch"));
-        QCOMPARE(s.argumente, std::vector<std::string>{batch.toStdString()});
-        QCOMPARE(s.arbeitsordner, tmp->pfad());
-        QVERIFY(s.versteckt);
-        QVERIFY(s.abgekoppelt);
+        QCOMPARE(seams.starter->auftraege[0].argumente,
+                 std::vector<std::string>{batch.toStdString()});
 
         // The next source selection shows the batch filter and the batch file.
         box()->setText(QStringLiteral("1"));
         fenster->MNU_Auswählen_Click();
         QCOMPARE(wahl->aufrufe.back().filter, QStringLiteral("Batchdateien (*.bat)|*.bat"));
         QCOMPARE(wahl->aufrufe.back().dateiname, batch);
-        QCOMPARE(wahl->aufrufe.back().titel, QStringLiteral("Datei auswählen"));
         QCOMPARE(fenster->cmdStandarddialog().namensfilter(), QStringList{"Batchdateien (*.bat)"});
-    }
-
-    void reparaturAbbruchIstStill() {
-        kind<QAction>("MNU_Reparatur")->trigger();
-        QVERIFY(Meldungen::protokoll().empty());
-        QVERIFY(seams.starter->auftraege.empty());
     }
 
     void reparaturFehlermeldung() {
@@ -546,8 +372,15 @@ class ZortaFormularTest : public QObject {
         kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
         const QString quelle = datei("BILD.ZIP", 3'000'000);
         waehle(QStringLiteral("1400"), quelle);
+        box()->setText(QStringLiteral("1200"));  // does not change the run
         kind<QToolButton>("Command1")->click();
         QCOMPARE(meldungstexte(), QStringList{"Zorta erfolgreich durchgeführt !"});
+        QCOMPARE(std::filesystem::file_size(ziel + "/BILD.001"), 1433600u);
+        for (const char* n : {"Label2", "Label4", "Label6", "Label9", "labelInfo"}) {
+            QVERIFY2(label(n).isEmpty(), n);
+        }
+        QVERIFY(!kind<QAction>("MNU_Zorta")->isEnabled());
+        QCOMPARE(fenster->cursor().shape(), Qt::ArrowCursor);
 
         wahl->antworten.push_back(QString::fromStdString(ziel + "/BILD.bat"));
         kind<QAction>("MNU_Reparatur")->trigger();
@@ -559,17 +392,10 @@ class ZortaFormularTest : public QObject {
         QVERIFY(test::lies(joined) == test::lies(quelle.toStdString()));
     }
 
-    void hilfeeintraege() {
-        kind<QAction>("MNU_Hilfethemen")->trigger();
+    void onlineDokumentationOhneBetrachter() {
         kind<QAction>("MNU_OnlineDokumentation")->trigger();
-        kind<QAction>("MNU_SoftwareService")->trigger();
-        QCOMPARE(static_cast<int>(Meldungen::protokoll().size()), 3);
-        QCOMPARE(Meldungen::protokoll()[0].titel, QStringLiteral("Velmorix Zorta-Hilfethemen"));
-        QVERIFY(Meldungen::protokoll()[0].text.contains(QStringLiteral("Reparatur")));
         QCOMPARE(*seams.geoeffnet, std::vector<QString>{QStringLiteral("/opt/zorta/README.md")});
-        QCOMPARE(Meldungen::protokoll()[1].text,
-                 QStringLiteral("Die Online Dokumentation ist nicht verfügbar."));
-        QVERIFY(Meldungen::protokoll()[2].text.contains(QStringLiteral("Version")));
+        QCOMPARE(meldungstexte(), QStringList{"Die Online Dokumentation ist nicht verfügbar."});
     }
 };
 
