@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "Pfade.h"
 
@@ -29,7 +31,14 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 }  // namespace
 
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
-    return oeffne(pfad, O_RDONLY, h);
+    if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
+        return f;
+    struct stat st {};
+    const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
+    if (::fstat(*h, &st) == 0 && luecke >= 0 && luecke < st.st_size)
+        luecken_[*h] = {0, luecke};
+    ::lseek(*h, 0, SEEK_SET);
+    return {};
 }
 
 Fehler PosixDateisystem::oeffneSchreiben(const std::string& pfad, Handle* h) {
@@ -40,7 +49,58 @@ Fehler PosixDateisystem::oeffneNeu(const std::string& pfad, Handle* h) {
     return oeffne(pfad, O_WRONLY | O_CREAT | O_EXCL, h);
 }
 
+Fehler PosixDateisystem::lueckenhaftLesen(Handle h, Lesestand& st, char* puffer, std::size_t n,
+                                          std::size_t* gelesen) {
+    std::size_t gesamt = 0;
+    while (gesamt < n) {
+        if (st.position < st.luecke) {
+            const auto bis = static_cast<std::size_t>(st.luecke - st.position);
+            const ssize_t r = ::read(h, puffer + gesamt, std::min(n - gesamt, bis));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return Fehler::ausErrno(errno);
+            if (r == 0)
+                break;
+            gesamt += static_cast<std::size_t>(r);
+            st.position += r;
+            continue;
+        }
+        // Inside a hole: zeros up to the next data, or up to the end.
+        off_t daten = ::lseek(h, st.position, SEEK_DATA);
+        if (daten < 0) {
+            if (errno != ENXIO)
+                return Fehler::ausErrno(errno);
+            struct stat info {};
+            if (::fstat(h, &info) != 0)
+                return Fehler::ausErrno(errno);
+            daten = info.st_size;
+        }
+        const auto nullen =
+            std::min(n - gesamt, static_cast<std::size_t>(std::max<off_t>(daten - st.position, 0)));
+        if (nullen == 0)
+            break;
+        std::memset(puffer + gesamt, 0, nullen);
+        gesamt += nullen;
+        st.position += static_cast<off_t>(nullen);
+        if (st.position == daten) {
+            st.luecke = ::lseek(h, st.position, SEEK_HOLE);
+            if (st.luecke < 0 && errno != ENXIO)
+                return Fehler::ausErrno(errno);
+            if (st.luecke < 0)
+                st.luecke = st.position;  // at the end: nothing more to read
+        }
+        if (::lseek(h, st.position, SEEK_SET) < 0)
+            return Fehler::ausErrno(errno);
+    }
+    *gelesen = gesamt;
+    return {};
+}
+
 Fehler PosixDateisystem::lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) {
+    if (const auto st = luecken_.find(h); st != luecken_.end()) {
+        return lueckenhaftLesen(h, st->second, puffer, n, gelesen);
+    }
     std::size_t gesamt = 0;
     while (gesamt < n) {
         const ssize_t r = ::read(h, puffer + gesamt, n - gesamt);
@@ -71,7 +131,21 @@ Fehler PosixDateisystem::schreiben(Handle h, const char* daten, std::size_t n) {
     return {};
 }
 
+Fehler PosixDateisystem::ueberspringen(Handle h, std::size_t n) {
+    if (::lseek(h, static_cast<off_t>(n), SEEK_CUR) < 0)
+        return Fehler::ausErrno(errno);
+    return {};
+}
+
+Fehler PosixDateisystem::laengeAnPosition(Handle h) {
+    const off_t position = ::lseek(h, 0, SEEK_CUR);
+    if (position < 0 || ::ftruncate(h, position) != 0)
+        return Fehler::ausErrno(errno);
+    return {};
+}
+
 Fehler PosixDateisystem::schliessen(Handle h) {
+    luecken_.erase(h);
     // Linux releases the descriptor even when close reports an error, so it
     // must not be retried on EINTR.
     if (::close(h) != 0 && errno != EINTR)
@@ -124,6 +198,13 @@ Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std:
     }
     ::closedir(d);
     return {};
+}
+
+Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
+                     bool* offeneLuecke) {
+    const bool nullen = n > 0 && daten[0] == 0 && std::memcmp(daten, daten + 1, n - 1) == 0;
+    *offeneLuecke = nullen;
+    return nullen ? fs.ueberspringen(h, n) : fs.schreiben(h, daten, n);
 }
 
 Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Fehler.h"
@@ -36,6 +37,10 @@ class Dateisystem {
     virtual Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) = 0;
     // Writes all `n` bytes or fails.
     virtual Fehler schreiben(Handle h, const char* daten, std::size_t n) = 0;
+    // Moves the write position on by `n` bytes, leaving zeros (a hole) behind.
+    virtual Fehler ueberspringen(Handle h, std::size_t n) = 0;
+    // Sets the file's length to the write position, so a trailing hole counts.
+    virtual Fehler laengeAnPosition(Handle h) = 0;
     virtual Fehler schliessen(Handle h) = 0;
     virtual Fehler loeschen(const std::string& pfad) = 0;
     // True for an existing ordinary file (not a folder, not a device).
@@ -54,12 +59,25 @@ class PosixDateisystem final : public Dateisystem {
     Fehler oeffneNeu(const std::string& pfad, Handle* h) override;
     Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) override;
     Fehler schreiben(Handle h, const char* daten, std::size_t n) override;
+    Fehler ueberspringen(Handle h, std::size_t n) override;
+    Fehler laengeAnPosition(Handle h) override;
     Fehler schliessen(Handle h) override;
     Fehler loeschen(const std::string& pfad) override;
     Fehler existiert(const std::string& pfad, bool* ja) override;
     Fehler umbenennen(const std::string& von, const std::string& nach) override;
     Fehler kennung(const std::string& pfad, Dateikennung* k) override;
     Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) override;
+
+  private:
+    // The holes of a sparse source give their zeros without being read, so
+    // that cutting a mostly empty disk image costs no more than its data.
+    struct Lesestand {
+        off_t position = 0;
+        off_t luecke = 0;  // where the next hole begins
+    };
+    Fehler lueckenhaftLesen(Handle h, Lesestand& st, char* puffer, std::size_t n,
+                            std::size_t* gelesen);
+    std::unordered_map<Handle, Lesestand> luecken_;  // only files with a hole
 };
 
 // Closes a handle when it goes out of scope unless released; for the paths
@@ -88,6 +106,12 @@ class OffeneDatei {
     Dateisystem& fs_;
     Dateisystem::Handle h_ = -1;
 };
+
+// Writes one block of output; a block of zeros becomes a hole, so that sparse
+// sources give sparse pieces. *offeneLuecke tells the caller whether the
+// output now ends in a hole that laengeAnPosition must close.
+Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
+                     bool* offeneLuecke);
 
 // Creates the draft of `ziel` beside it under a hidden temporary name, for
 // output that is renamed over `ziel` only once it is complete. On success

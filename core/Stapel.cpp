@@ -224,6 +224,7 @@ Fehler kopieren(const Kopierbefehl& befehl, const std::string& ordner, Dateisyst
 
     const auto puffer = std::make_unique<char[]>(kPuffer);
     auto kopiereAlles = [&]() -> Fehler {
+        bool luecke = false;
         for (const auto& q : quellen) {
             OffeneDatei ein(fs);
             if (Fehler f = fs.oeffneLesen(q, ein.ziel()); !f.ok())
@@ -235,10 +236,15 @@ Fehler kopieren(const Kopierbefehl& befehl, const std::string& ordner, Dateisyst
                 }
                 if (gelesen == 0)
                     break;
-                if (Fehler f = fs.schreiben(aus.handle(), puffer.get(), gelesen); !f.ok())
+                if (Fehler f = blockAusgeben(fs, aus.handle(), puffer.get(), gelesen, &luecke);
+                    !f.ok())
                     return f;
             }
             if (Fehler f = ein.schliessen(); !f.ok())
+                return f;
+        }
+        if (luecke) {
+            if (Fehler f = fs.laengeAnPosition(aus.handle()); !f.ok())
                 return f;
         }
         if (Fehler f = aus.schliessen(); !f.ok())

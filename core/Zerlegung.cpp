@@ -15,6 +15,7 @@ std::string fehlermeldungZerlegung(const Fehler& f) {
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
                      Dateisystem::Handle ziel, char* puffer) {
     std::int64_t rest = anzahl;
+    bool luecke = false;
     while (rest > 0) {
         const auto laenge = static_cast<std::size_t>(std::min<std::int64_t>(rest, Blockgroesse));
         std::size_t gelesen = 0;
@@ -22,11 +23,11 @@ Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle q
             return f;
         if (gelesen < laenge)
             return Fehler::nummer(fehlernr::HinterDateiende);
-        if (Fehler f = fs.schreiben(ziel, puffer, laenge); !f.ok())
+        if (Fehler f = blockAusgeben(fs, ziel, puffer, laenge, &luecke); !f.ok())
             return f;
         rest -= static_cast<std::int64_t>(laenge);
     }
-    return {};
+    return luecke ? fs.laengeAnPosition(ziel) : Fehler{};
 }
 
 bool aufLaufwerkAoderB(const std::string& stueckpfad) {

@@ -34,7 +34,7 @@ std::string fehlermeldungZerlegung(const Fehler& f);
 
 // Copies the next `anzahl` bytes from `quelle` to `ziel` in blocks of 32,768
 // bytes through `puffer`, which must hold at least that many. A source that
-// ends early fails with error 62.
+// ends early fails with error 62. Blocks of zeros are left as holes.
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
                      Dateisystem::Handle ziel, char* puffer);
 

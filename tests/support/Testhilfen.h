@@ -43,8 +43,8 @@ int offeneDeskriptoren();
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
-// f (0: none). A failing read may also be a short read: it then returns fewer
-// bytes without an error.
+// f (0: none). With `kurzesLesen` only reads are counted, and the chosen one
+// returns half the bytes without an error.
 class FehlerDateisystem final : public Dateisystem {
   public:
     void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
@@ -70,6 +70,12 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
+    Fehler ueberspringen(Handle h, std::size_t n) override {
+        return jetzt() ? fehler_ : echt_.ueberspringen(h, n);
+    }
+    Fehler laengeAnPosition(Handle h) override {
+        return jetzt() ? fehler_ : echt_.laengeAnPosition(h);
+    }
     Fehler loeschen(const std::string& p) override { return jetzt() ? fehler_ : echt_.loeschen(p); }
     Fehler existiert(const std::string& p, bool* ja) override {
         return jetzt() ? fehler_ : echt_.existiert(p, ja);
@@ -85,7 +91,7 @@ class FehlerDateisystem final : public Dateisystem {
     }
 
   private:
-    bool jetzt();
+    bool jetzt(bool lesend = false);
     template <typename F>
     Fehler oeffne(F echt) {
         if (jetzt())
