@@ -41,6 +41,10 @@ class Dateisystem {
     virtual Fehler ueberspringen(Handle h, std::size_t n) = 0;
     // Sets the file's length to the write position, so a trailing hole counts.
     virtual Fehler laengeAnPosition(Handle h) = 0;
+    // Copies up to `n` bytes from `von` to `nach` inside the kernel, at both
+    // positions; *menge is 0 at the end of `von`. Error 5 when this pair
+    // cannot be copied that way (the caller then reads and writes itself).
+    virtual Fehler uebertragen(Handle von, Handle nach, std::size_t n, std::size_t* menge) = 0;
     virtual Fehler schliessen(Handle h) = 0;
     virtual Fehler loeschen(const std::string& pfad) = 0;
     // True for an existing ordinary file (not a folder, not a device).
@@ -61,6 +65,7 @@ class PosixDateisystem final : public Dateisystem {
     Fehler schreiben(Handle h, const char* daten, std::size_t n) override;
     Fehler ueberspringen(Handle h, std::size_t n) override;
     Fehler laengeAnPosition(Handle h) override;
+    Fehler uebertragen(Handle von, Handle nach, std::size_t n, std::size_t* menge) override;
     Fehler schliessen(Handle h) override;
     Fehler loeschen(const std::string& pfad) override;
     Fehler existiert(const std::string& pfad, bool* ja) override;

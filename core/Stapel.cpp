@@ -11,6 +11,7 @@ namespace zorta {
 namespace {
 
 constexpr std::size_t kPuffer = 128 * 1024;
+constexpr std::size_t kUebertragung = 16 * 1024 * 1024;
 
 bool leer(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -229,16 +230,33 @@ Fehler kopieren(const Kopierbefehl& befehl, const std::string& ordner, Dateisyst
             OffeneDatei ein(fs);
             if (Fehler f = fs.oeffneLesen(q, ein.ziel()); !f.ok())
                 return f;
+            // In the kernel where it can (no copy through user space); a
+            // source with holes goes through the buffer so they stay holes.
+            bool imKern = true;
             for (;;) {
-                std::size_t gelesen = 0;
-                if (Fehler f = fs.lesen(ein.handle(), puffer.get(), kPuffer, &gelesen); !f.ok()) {
+                std::size_t menge = 0;
+                if (imKern) {
+                    Fehler f = fs.uebertragen(ein.handle(), aus.handle(), kUebertragung, &menge);
+                    if (f.nummer() == fehlernr::UnzulaessigerAufruf) {
+                        imKern = false;
+                        continue;
+                    }
+                    if (!f.ok())
+                        return f;
+                    if (menge == 0)
+                        break;
+                    luecke = false;
+                    continue;
+                }
+                if (Fehler f = fs.lesen(ein.handle(), puffer.get(), kPuffer, &menge); !f.ok()) {
                     return f;
                 }
-                if (gelesen == 0)
+                if (menge == 0)
                     break;
-                if (Fehler f = blockAusgeben(fs, aus.handle(), puffer.get(), gelesen, &luecke);
-                    !f.ok())
+                if (Fehler f = blockAusgeben(fs, aus.handle(), puffer.get(), menge, &luecke);
+                    !f.ok()) {
                     return f;
+                }
             }
             if (Fehler f = ein.schliessen(); !f.ok())
                 return f;

@@ -64,7 +64,8 @@ int offeneDeskriptoren() {
 }
 
 bool FehlerDateisystem::jetzt(bool lesend) {
-    if (kurz_ && !lesend) return false;
+    if (kurz_ && !lesend)
+        return false;
     if (++zaehler_ != ziel_ || ziel_ == 0)
         return false;
     ausgeloest_ = true;

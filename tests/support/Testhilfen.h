@@ -73,6 +73,9 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler ueberspringen(Handle h, std::size_t n) override {
         return jetzt() ? fehler_ : echt_.ueberspringen(h, n);
     }
+    Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override {
+        return jetzt() ? fehler_ : echt_.uebertragen(v, n, max, m);
+    }
     Fehler laengeAnPosition(Handle h) override {
         return jetzt() ? fehler_ : echt_.laengeAnPosition(h);
     }

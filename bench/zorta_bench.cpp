@@ -1,0 +1,362 @@
+// Measures the cutting run and the batch interpreter against split, cat and
+// cp on the same data, and prints one table of medians.
+//
+//   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib]
+//
+// DIR (default: the current folder) must have room for about 12 GiB.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Meldungen.h"
+#include "Stapel.h"
+#include "Umgebung.h"
+#include "Zerlegung.h"
+#include "ZortaFormular.h"
+
+namespace fs = std::filesystem;
+using zorta::Auftrag;
+
+namespace {
+
+constexpr std::int64_t MiB = 1024 * 1024;
+constexpr std::int64_t GiB = 1024 * MiB;
+
+struct Messung {
+    double wand = 0;  // seconds
+    double cpu = 0;   // user + system seconds
+    long spitzeKiB = 0;
+};
+
+double sekunden(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+double jetzt() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Runs `arbeit` in a child process. The child times itself (so that process
+// start-up does not count) and reports through a pipe; the peak resident
+// size comes from the kernel.
+Messung imKind(const std::function<bool()>& arbeit) {
+    int rohr[2];
+    if (::pipe(rohr) != 0) std::exit(1);
+    const pid_t kind = ::fork();
+    if (kind == 0) {
+        ::close(rohr[0]);
+        rusage vorher{}, nachher{};
+        ::getrusage(RUSAGE_SELF, &vorher);
+        const double start = jetzt();
+        const bool ok = arbeit();
+        Messung m;
+        m.wand = jetzt() - start;
+        ::getrusage(RUSAGE_SELF, &nachher);
+        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) + sekunden(nachher.ru_stime) -
+                sekunden(vorher.ru_stime);
+        (void)!::write(rohr[1], &m, sizeof m);
+        ::_exit(ok ? 0 : 1);
+    }
+    ::close(rohr[1]);
+    Messung m;
+    if (::read(rohr[0], &m, sizeof m) != sizeof m) std::fprintf(stderr, "Lauf ohne Ergebnis\n");
+    ::close(rohr[0]);
+    int status = 0;
+    rusage ru{};
+    ::wait4(kind, &status, 0, &ru);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "Lauf gescheitert\n");
+    m.spitzeKiB = ru.ru_maxrss;
+    return m;
+}
+
+// Runs a program in `ordner`, stdout optionally into a file; timed from outside.
+Messung programm(const std::vector<std::string>& argv, const std::string& ordner,
+                 const std::string& ausgabe = "") {
+    const double start = jetzt();
+    const pid_t kind = ::fork();
+    if (kind == 0) {
+        if (::chdir(ordner.c_str()) != 0) ::_exit(126);
+        if (!ausgabe.empty()) {
+            const int fd = ::open(ausgabe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(fd, 1);
+        }
+        std::vector<char*> a;
+        for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+        a.push_back(nullptr);
+        ::execvp(a[0], a.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage ru{};
+    ::wait4(kind, &status, 0, &ru);
+    Messung m;
+    m.wand = jetzt() - start;
+    m.cpu = sekunden(ru.ru_utime) + sekunden(ru.ru_stime);
+    m.spitzeKiB = ru.ru_maxrss;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s gescheitert\n", argv[0].c_str());
+    }
+    return m;
+}
+
+void datenErzeugen(const std::string& pfad, std::int64_t laenge) {
+    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::uint64_t> block(MiB / 8);
+    std::uint64_t x = 88172645463325252ULL;
+    for (std::int64_t i = 0; i < laenge; i += MiB) {
+        for (auto& w : block) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            w = x;
+        }
+        (void)!::write(fd, block.data(), MiB);
+    }
+    ::close(fd);
+}
+
+void aufwaermen(const std::string& pfad) {
+    std::vector<char> puffer(MiB);
+    const int fd = ::open(pfad.c_str(), O_RDONLY);
+    while (::read(fd, puffer.data(), puffer.size()) > 0) {
+    }
+    ::close(fd);
+}
+
+void leeren(const std::string& ordner) {
+    fs::remove_all(ordner);
+    fs::create_directory(ordner);
+    ::sync();  // the next run must not pay for this one's writeback
+}
+
+class StilleAnzeige final : public zorta::Zerlegungsanzeige {
+public:
+    explicit StilleAnzeige(std::string ziel) : ziel_(std::move(ziel)) {}
+    std::string zielverzeichnis() const override { return ziel_; }
+    void statuszeile(const std::string&) override {}
+    void neuZeichnen() override {}
+    float fortschrittMaximum() const override { return 100; }
+    float fortschritt() const override { return p_; }
+    void setzeFortschritt(float p) override { p_ = p; }
+    void sanduhr(bool) override {}
+    void anzeigenLeeren() override {}
+    void zortaAktiv(bool) override {}
+    void meldung(const std::string& t, const std::string&, zorta::Symbol) override { letzte = t; }
+    std::string letzte;
+
+private:
+    std::string ziel_;
+    float p_ = 0;
+};
+
+bool kernSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
+                 const std::string& ziel) {
+    Auftrag a;
+    a.Quelldatei = quelle;
+    a.Quellgröße = laenge;
+    a.Teilgröße = teil;
+    StilleAnzeige anzeige(ziel);
+    zorta::PosixDateisystem dateien;
+    zorta::KeinWechselmedium medium;
+    return zorta::zerlegen(a, anzeige, dateien, medium) == zorta::Ausgang::Erfolg;
+}
+
+// The same cut started through the main window's cut command, offscreen.
+Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
+                       const std::string& ziel) {
+    int rohr[2];
+    if (::pipe(rohr) != 0) std::exit(1);
+    const pid_t kind = ::fork();
+    if (kind == 0) {
+        ::close(rohr[0]);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        int argc = 1;
+        char name[] = "zorta_bench";
+        char* argv[] = {name, nullptr};
+        QApplication app(argc, argv);
+        Meldungen::testmodus(true);
+        Umgebung u;
+        u.dateisystem = std::make_unique<zorta::PosixDateisystem>();
+        u.wechselmedium = std::make_unique<zorta::KeinWechselmedium>();
+        u.starter = std::make_unique<zorta::PosixStarter>();
+        u.registrierung = std::make_unique<zorta::SpeicherRegistrierung>();
+        ZortaFormular fenster(std::move(u));
+        fenster.show();
+        QApplication::processEvents();
+        fenster.findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
+        fenster.auftrag().Quelldatei = quelle;
+        fenster.auftrag().Quellgröße = laenge;
+        fenster.auftrag().Teilgröße = teil;
+        rusage vorher{}, nachher{};
+        ::getrusage(RUSAGE_SELF, &vorher);
+        const double start = jetzt();
+        fenster.Command1_Click();
+        Messung m;
+        m.wand = jetzt() - start;
+        ::getrusage(RUSAGE_SELF, &nachher);
+        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) + sekunden(nachher.ru_stime) -
+                sekunden(vorher.ru_stime);
+        const bool ok = !Meldungen::protokoll().empty() &&
+                        Meldungen::protokoll().back().text == QStringLiteral("Zorta erfolgreich durchgeführt !");
+        (void)!::write(rohr[1], &m, sizeof m);
+        ::_exit(ok ? 0 : 1);
+    }
+    ::close(rohr[1]);
+    Messung m;
+    (void)!::read(rohr[0], &m, sizeof m);
+    ::close(rohr[0]);
+    int status = 0;
+    ::waitpid(kind, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "Fensterlauf gescheitert\n");
+    return m;
+}
+
+Messung median(std::vector<Messung> v) {
+    auto mitte = [&](auto feld) {
+        std::vector<double> w;
+        for (const auto& m : v) w.push_back(feld(m));
+        std::sort(w.begin(), w.end());
+        return w[w.size() / 2];
+    };
+    Messung m;
+    m.wand = mitte([](const Messung& x) { return x.wand; });
+    m.cpu = mitte([](const Messung& x) { return x.cpu; });
+    m.spitzeKiB = static_cast<long>(mitte([](const Messung& x) { return double(x.spitzeKiB); }));
+    return m;
+}
+
+void zeile(const char* was, const char* peer, const Messung& a, const Messung& b, double ziel) {
+    const double rw = a.wand / b.wand, rc = b.cpu > 0 ? a.cpu / b.cpu : 0;
+    std::printf("%-34s %8.3f s %8.3f s   %-10s %8.3f s %8.3f s   %5.2f %5.2f   %s\n", was, a.wand,
+                a.cpu, peer, b.wand, b.cpu, rw, rc,
+                ziel <= 0 ? "" : (rw <= ziel ? "ok" : "VERFEHLT"));
+}
+
+std::string zielpfad(const std::string& o, const char* n) { return o + "/" + n; }
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::string basis = fs::current_path();
+    int runden = 5;
+    bool vier = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--ordner" && i + 1 < argc) basis = argv[++i];
+        else if (a == "--runden" && i + 1 < argc) runden = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--ohne-4gib") vier = false;
+    }
+    const std::string interpreter = (fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
+    std::string vorlage = basis + "/zorta-bench-XXXXXX";
+    if (::mkdtemp(vorlage.data()) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string ordner = vorlage;
+    const std::string quelle = ordner + "/BILD.ZIP";
+    const std::string ziel = ordner + "/ziel";
+    fs::create_directory(ziel);
+    std::printf("Daten in %s, %d Runden, Mediane\n", ordner.c_str(), runden);
+    datenErzeugen(quelle, GiB);
+    aufwaermen(quelle);
+
+    std::printf("\n%-34s %10s %10s   %-10s %10s %10s   %11s\n", "measure (1 GiB)", "wall", "cpu",
+                "peer", "wall", "cpu", "ratio w/c");
+    for (const std::int64_t teil : {std::int64_t{1'433'600}, std::int64_t{98'304'000}}) {
+        std::vector<Messung> wir, split;
+        for (int r = 0; r < runden; ++r) {
+            wir.push_back(imKind([&] { return kernSchnitt(quelle, GiB, teil, ziel); }));
+            leeren(ziel);
+            split.push_back(programm({"split", "-b", std::to_string(teil), "-a", "3", "-d", quelle,
+                                      ziel + "/BILD."},
+                                     ordner));
+            leeren(ziel);
+        }
+        const std::string was = "cut into " + std::to_string(teil) + " B";
+        zeile(was.c_str(), "split", median(wir), median(split), 1.00);
+    }
+
+    {
+        std::vector<Messung> fenster, kern;
+        for (int r = 0; r < runden; ++r) {
+            fenster.push_back(fensterSchnitt(quelle, GiB, 1'433'600, ziel));
+            leeren(ziel);
+            kern.push_back(imKind([&] { return kernSchnitt(quelle, GiB, 1'433'600, ziel); }));
+            leeren(ziel);
+        }
+        zeile("cut 1,433,600 B via window", "core", median(fenster), median(kern), 1.03);
+    }
+
+    std::vector<std::string> stuecke;
+    {
+        kernSchnitt(quelle, GiB, 1'433'600, ziel);
+        ::sync();
+        for (const auto& e : fs::directory_iterator(ziel)) {
+            if (e.path().extension() != ".bat") stuecke.push_back(e.path().filename());
+        }
+        std::sort(stuecke.begin(), stuecke.end(), [](const std::string& a, const std::string& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        std::vector<Messung> wir, cat;
+        std::vector<std::string> catArgs = {"cat"};
+        catArgs.insert(catArgs.end(), stuecke.begin(), stuecke.end());
+        for (int r = 0; r < runden; ++r) {
+            wir.push_back(programm({interpreter, "BILD.bat"}, ziel));
+            fs::remove(ziel + "/BILD.ZIP");
+            ::sync();
+            cat.push_back(programm(catArgs, ziel, ziel + "/BILD.ZIP"));
+            fs::remove(ziel + "/BILD.ZIP");
+            ::sync();
+        }
+        zeile("join (zorta-batch BILD.bat)", "cat", median(wir), median(cat), 1.00);
+    }
+
+    {
+        fs::create_directory(ordner + "/ziel2");
+        std::vector<Messung> cut, cp;
+        for (int r = 0; r < runden; ++r) {
+            cut.push_back(imKind([&] { return kernSchnitt(quelle, GiB, 98'304'000, zielpfad(ordner, "ziel2")); }));
+            fs::remove_all(ordner + "/ziel2");
+            fs::create_directory(ordner + "/ziel2");
+            ::sync();
+            cp.push_back(programm({"cp", quelle, ordner + "/kopie"}, ordner));
+            fs::remove(ordner + "/kopie");
+            ::sync();
+        }
+        zeile("cut into 98,304,000 B", "cp", median(cut), median(cp), 0);
+    }
+
+    // Peak resident size, 1 GiB against 4 GiB.
+    std::printf("\n%-34s %12s %12s %12s\n", "peak resident size", "1 GiB", "4 GiB", "difference");
+    leeren(ziel);
+    Messung schnitt1 = imKind([&] { return kernSchnitt(quelle, GiB, 98'304'000, ziel); });
+    Messung join1 = programm({interpreter, "BILD.bat"}, ziel);
+    leeren(ziel);
+    if (vier) {
+        const std::string gross = ordner + "/GROSS.ZIP";
+        datenErzeugen(gross, 4 * GiB);
+        fs::remove(quelle);
+        Messung schnitt4 = imKind([&] { return kernSchnitt(gross, 4 * GiB, 98'304'000, ziel); });
+        fs::remove(gross);
+        Messung join4 = programm({interpreter, "GROSS.bat"}, ziel);
+        auto speicher = [](const char* was, long a, long b) {
+            std::printf("%-34s %9ld KiB %9ld KiB %9ld KiB   %s\n", was, a, b, b - a,
+                        std::labs(b - a) < 1024 ? "ok" : "VERFEHLT");
+        };
+        speicher("cut (core, in a child)", schnitt1.spitzeKiB, schnitt4.spitzeKiB);
+        speicher("join (zorta-batch)", join1.spitzeKiB, join4.spitzeKiB);
+    }
+    fs::remove_all(ordner);
+    return 0;
+}
