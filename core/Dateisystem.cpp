@@ -33,11 +33,14 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
         return f;
+    // Only a file with fewer blocks than its length can have holes.
     struct stat st {};
-    const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
-    if (::fstat(*h, &st) == 0 && luecke >= 0 && luecke < st.st_size)
-        luecken_[*h] = {0, luecke};
-    ::lseek(*h, 0, SEEK_SET);
+    if (::fstat(*h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
+        const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
+        if (luecke >= 0 && luecke < st.st_size)
+            luecken_[*h] = {0, luecke};
+        ::lseek(*h, 0, SEEK_SET);
+    }
     return {};
 }
 

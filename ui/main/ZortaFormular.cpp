@@ -431,10 +431,17 @@ void ZortaFormular::statuszeile(const std::string& t) {
 }
 
 void ZortaFormular::neuZeichnen() {
-    // Only the status line and the bar change during a run; painting just
-    // them shows the same window at a fraction of the cost per piece.
+    // Only the status line and the bar change during a run. Small pieces go
+    // by faster than a screen refreshes, so they are painted at most every
+    // 15 ms; the last state (the cleared status line) is always painted.
+    if (malung_.isValid() && malung_.elapsed() < 15 && !labelInfo->text().isEmpty()) {
+        labelInfo->update();
+        ProgressBar1->update();
+        return;
+    }
     labelInfo->repaint();
     ProgressBar1->repaint();
+    malung_.start();
 }
 
 float ZortaFormular::fortschrittMaximum() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <functional>
@@ -91,6 +92,7 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
     float fortschritt_ = 0;
+    QElapsedTimer malung_;  // since the last repaint during a run
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
