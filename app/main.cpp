@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto* splash = new frmSplash([] {
-        auto* haupt = new ZortaFormular(Umgebung::echt());
+        auto* haupt = new ZortaFormular(Umgebung::echt(QApplication::applicationDirPath()));
         haupt->setAttribute(Qt::WA_DeleteOnClose);
         haupt->show();
     });

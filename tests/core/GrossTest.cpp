@@ -28,7 +28,8 @@ void schreibeByte(const std::string& pfad, std::int64_t stelle, char c) {
 char liesByte(const std::string& pfad, std::int64_t stelle) {
     char c = '?';
     const int fd = ::open(pfad.c_str(), O_RDONLY);
-    if (fd >= 0 && ::pread(fd, &c, 1, stelle) != 1) c = '?';
+    if (fd >= 0 && ::pread(fd, &c, 1, stelle) != 1)
+        c = '?';
     ::close(fd);
     return c;
 }
@@ -44,9 +45,10 @@ TEST(GrosseDateien, fuenfGibibyteSchneidenUndZusammenfuegen) {
         ASSERT_GE(fd, 0);
         const bool ok = ::ftruncate(fd, laenge) == 0;
         ::close(fd);
-        if (!ok) GTEST_SKIP() << "Das Dateisystem kann keine Datei von 5 GiB halten.";
+        if (!ok)
+            GTEST_SKIP() << "Das Dateisystem kann keine Datei von 5 GiB halten.";
     }
-    struct stat st{};
+    struct stat st {};
     ::stat(quelle.c_str(), &st);
     if (st.st_blocks * 512 > 64 * 1024 * 1024) {
         GTEST_SKIP() << "Das Dateisystem legt keine Dateien mit Lücken an.";

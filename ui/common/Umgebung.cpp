@@ -1,6 +1,5 @@
 #include "Umgebung.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -21,16 +20,18 @@ QString gefunden(const QStringList& kandidaten) {
 
 }  // namespace
 
-Umgebung Umgebung::echt() {
+Umgebung Umgebung::echt(const QString& programmordner) {
     Umgebung u;
     u.dateisystem = std::make_unique<zorta::PosixDateisystem>();
     u.wechselmedium = std::make_unique<zorta::LinuxWechselmedium>();
     u.starter = std::make_unique<zorta::PosixStarter>();
     u.registrierung =
         std::make_unique<zorta::IniRegistrierung>(zorta::IniRegistrierung::Standardpfad);
-    const QString bin = QCoreApplication::applicationDirPath();
-    u.interpreter = zuPfad(gefunden({bin + "/zorta-batch", bin + "/../libexec/zorta/zorta-batch"}));
-    u.handbuch = gefunden({bin + "/../share/doc/zorta/README.md", bin + "/README.md"});
+    const QString& bin = programmordner;
+    const QString libexec = QStringLiteral("/../" ZORTA_LIBEXEC "/zorta/zorta-batch");
+    const QString doc = QStringLiteral("/../" ZORTA_DOCDIR "/README.md");
+    u.interpreter = zuPfad(gefunden({bin + "/zorta-batch", bin + libexec}));
+    u.handbuch = gefunden({bin + "/README.md", bin + doc});
     u.dokumentOeffnen = [](const QString& pfad) {
         return QFileInfo(pfad).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(pfad));
     };

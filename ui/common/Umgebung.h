@@ -22,5 +22,7 @@ struct Umgebung {
     // Opens a document with the desktop's viewer; false when it cannot.
     std::function<bool(const QString&)> dokumentOeffnen;
 
-    static Umgebung echt();
+    // `programmordner`: where the program lies (its helpers and README are
+    // found from there, in the build as after installation).
+    static Umgebung echt(const QString& programmordner);
 };

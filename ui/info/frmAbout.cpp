@@ -61,7 +61,9 @@ frmAbout::frmAbout(zorta::Registrierung& registrierung, zorta::Starter& starter,
     blau.setColor(QPalette::WindowText, QColor(0, 0, 255));
     produkt->setPalette(blau);
     produkt->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    bezeichnung(this, "lblVersion", QStringLiteral("Version 1.0 für Windows 95 / Windows NT"),
+    bezeichnung(this, "lblVersion",
+                QStringLiteral("Version %1 für Windows 95 / Windows NT")
+                    .arg(QStringLiteral(ZORTA_PRODUKTVERSION)),
                 twRechteck(1050, 720, 3885, 225), standard);
     bezeichnung(this, "lblDescription", Beschreibung, twRechteck(1050, 1125, 3885, 1050), standard,
                 true);

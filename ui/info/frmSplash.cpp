@@ -81,7 +81,8 @@ frmSplash::frmSplash(std::function<void()> hauptfenster)
                 twRechteck(1080, 600, 1620, 420), schrift(Schriftart::Arial, 18, true, true));
     bezeichnung(Frame1, "lblPlatform", QStringLiteral("Windows 95"),
                 twRechteck(5025, 840, 1830, 360), schrift(Schriftart::Arial, 15.75, true), true);
-    bezeichnung(Frame1, "lblVersion", QStringLiteral("Version 1.0"),
+    bezeichnung(Frame1, "lblVersion",
+                QStringLiteral("Version %1").arg(QStringLiteral(ZORTA_PRODUKTVERSION)),
                 twRechteck(5580, 1200, 1275, 285), schrift(Schriftart::Arial, 12, true), true);
     auto* firma = new QLabel(QStringLiteral("Velmorix"), Frame1);
     firma->setObjectName(QStringLiteral("lblCompany"));
