@@ -110,30 +110,8 @@ class InfoTest : public QObject {
         auto* ok = about.findChild<QPushButton*>("cmdOK");
         QVERIFY(ok->isDefault());
         QCOMPARE(QApplication::focusWidget(), ok);
-    }
-
-    // clang-format off
-    void aboutSchliessen_data() {
-        QTest::addColumn<int>("taste");
-        QTest::newRow("enter") << int(Qt::Key_Return);
-        QTest::newRow("escape") << int(Qt::Key_Escape);
-        QTest::newRow("ok") << 0;
-    }
-    // clang-format on
-    void aboutSchliessen() {
-        QFETCH(int, taste);
-        zorta::SpeicherRegistrierung reg;
-        test::FakeStarter starter;
-        QPointer<frmAbout> about = new frmAbout(reg, starter);
-        about->show();
-        QVERIFY(QTest::qWaitForWindowExposed(about.data()));
-        if (taste == 0) {
-            about->findChild<QPushButton*>("cmdOK")->click();
-        } else {
-            QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(taste));
-        }
-        weg();
-        QVERIFY(about.isNull());
+        QTest::keyClick(ok, Qt::Key_Escape);  // cmdOK is the cancel button too
+        QVERIFY(!about.isVisible());
     }
 
     void systemInfo() {

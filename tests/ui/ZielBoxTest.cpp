@@ -68,15 +68,6 @@ class ZielBoxTest : public QObject {
         tmp.reset();
     }
 
-    void fenster() {
-        QVERIFY(box->testAttribute(Qt::WA_DeleteOnClose));
-        for (auto* b : box->findChildren<QPushButton*>()) {
-            QVERIFY(!b->isDefault() && !b->autoDefault());  // Enter acts only in the list
-            QVERIFY(b->fontMetrics().horizontalAdvance(b->text().remove(u'&')) < b->width() - 8);
-        }
-        QCOMPARE(QApplication::focusWidget(), kind<QComboBox>("Laufwerk1"));
-    }
-
     void startetImAktuellenOrdner() {
         QCOMPARE(liste()->pfad(), wurzel + "/a");
         QCOMPARE(kind<QComboBox>("Laufwerk1")->currentIndex(), 1);
@@ -106,40 +97,19 @@ class ZielBoxTest : public QObject {
         QTest::newRow("unterordner") << "/a/c";
         QTest::newRow("vorfahr") << "";
         QTest::newRow("offenerOrdner") << "/a";
+        QTest::newRow("wurzel") << "/";
     }
     // clang-format on
     void enterOeffnetDenMarkiertenOrdner() {
         QFETCH(QString, ziel);
         liste()->setFocus();
-        liste()->setCurrentRow(zeile(wurzel + ziel));
+        const QString pfad = ziel == u"/" ? ziel : wurzel + ziel;
+        liste()->setCurrentRow(zeile(pfad));
         QTest::keyClick(liste(), Qt::Key_Return);
-        QCOMPARE(liste()->pfad(), wurzel + ziel);
+        QCOMPARE(liste()->pfad(), pfad);
         QVERIFY(box->isVisible());  // Enter never closes the chooser
         kind<QPushButton>("Command2")->click();
-        QCOMPARE(ziele, QStringList{wurzel + ziel});
-    }
-
-    void pfeiltastenUndDoppelklick() {
-        liste()->setFocus();
-        QTest::keyClick(liste(), Qt::Key_Down);  // from "a" to "b"
-        QCOMPARE(liste()->pfad(), wurzel + "/a");
-        QTest::keyClick(liste(), Qt::Key_Down);  // "c"
-        QListWidgetItem* c = liste()->currentItem();
-        QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {},
-                          liste()->visualItemRect(c).center());
-        QTest::mouseDClick(liste()->viewport(), Qt::LeftButton, {},
-                           liste()->visualItemRect(c).center());
-        QCOMPARE(liste()->pfad(), wurzel + "/a/c");
-        QVERIFY(zeile(wurzel + "/a/c/tief") >= 0);
-    }
-
-    void wurzelMitSchraegstrich() {
-        liste()->setCurrentRow(0);
-        liste()->setFocus();
-        QTest::keyClick(liste(), Qt::Key_Return);
-        QCOMPARE(liste()->pfad(), QStringLiteral("/"));
-        kind<QPushButton>("Command2")->click();
-        QCOMPARE(ziele, QStringList{"/"});
+        QCOMPARE(ziele, QStringList{pfad});
     }
 
     void ordnerDerNichtGeoeffnetWerdenKann() {
