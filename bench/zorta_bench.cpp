@@ -50,16 +50,18 @@ double jetzt() {
         .count();
 }
 
-// Runs `arbeit` in a child process. The child times itself (so that process
-// start-up does not count) and reports through a pipe; the peak resident
-// size comes from the kernel.
-Messung imKind(const std::function<bool()>& arbeit) {
+// Runs `arbeit` in a child process, after the untimed `vorbereiten`. The
+// child times itself (so that process start-up does not count) and reports
+// through a pipe; the peak resident size comes from the kernel.
+Messung imKind(const std::function<bool()>& arbeit, const std::function<void()>& vorbereiten = {}) {
     int rohr[2];
     if (::pipe(rohr) != 0)
         std::exit(1);
     const pid_t kind = ::fork();
     if (kind == 0) {
         ::close(rohr[0]);
+        if (vorbereiten)
+            vorbereiten();
         rusage vorher{}, nachher{};
         ::getrusage(RUSAGE_SELF, &vorher);
         const double start = jetzt();
@@ -182,54 +184,34 @@ bool kernSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t te
 // The same cut started through the main window's cut command, offscreen.
 Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
                        const std::string& ziel) {
-    int rohr[2];
-    if (::pipe(rohr) != 0)
-        std::exit(1);
-    const pid_t kind = ::fork();
-    if (kind == 0) {
-        ::close(rohr[0]);
+    ZortaFormular* fenster = nullptr;  // lives until the child exits
+    auto vorbereiten = [&] {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        int argc = 1;
-        char name[] = "zorta_bench";
-        char* argv[] = {name, nullptr};
-        QApplication app(argc, argv);
+        static int argc = 1;
+        static char name[] = "zorta_bench";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
         Meldungen::testmodus(true);
         Umgebung u;
         u.dateisystem = std::make_unique<zorta::PosixDateisystem>();
         u.wechselmedium = std::make_unique<zorta::KeinWechselmedium>();
         u.starter = std::make_unique<zorta::PosixStarter>();
         u.registrierung = std::make_unique<zorta::SpeicherRegistrierung>();
-        ZortaFormular fenster(std::move(u));
-        fenster.show();
+        fenster = new ZortaFormular(std::move(u));
+        fenster->show();
         QApplication::processEvents();
-        fenster.findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
-        fenster.auftrag().Quelldatei = quelle;
-        fenster.auftrag().Quellgröße = laenge;
-        fenster.auftrag().Teilgröße = teil;
-        rusage vorher{}, nachher{};
-        ::getrusage(RUSAGE_SELF, &vorher);
-        const double start = jetzt();
-        fenster.Command1_Click();
-        Messung m;
-        m.wand = jetzt() - start;
-        ::getrusage(RUSAGE_SELF, &nachher);
-        m.cpu = sekunden(nachher.ru_utime) - sekunden(vorher.ru_utime) +
-                sekunden(nachher.ru_stime) - sekunden(vorher.ru_stime);
-        const bool ok = !Meldungen::protokoll().empty() &&
-                        Meldungen::protokoll().back().text ==
-                            QStringLiteral("Zorta erfolgreich durchgeführt !");
-        (void)!::write(rohr[1], &m, sizeof m);
-        ::_exit(ok ? 0 : 1);
-    }
-    ::close(rohr[1]);
-    Messung m;
-    (void)!::read(rohr[0], &m, sizeof m);
-    ::close(rohr[0]);
-    int status = 0;
-    ::waitpid(kind, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        std::fprintf(stderr, "Fensterlauf gescheitert\n");
-    return m;
+        fenster->findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
+        fenster->auftrag().Quelldatei = quelle;
+        fenster->auftrag().Quellgröße = laenge;
+        fenster->auftrag().Teilgröße = teil;
+    };
+    auto schneiden = [&] {
+        fenster->Command1_Click();
+        return !Meldungen::protokoll().empty() &&
+               Meldungen::protokoll().back().text ==
+                   QStringLiteral("Zorta erfolgreich durchgeführt !");
+    };
+    return imKind(schneiden, vorbereiten);
 }
 
 Messung median(std::vector<Messung> v) {
