@@ -161,6 +161,7 @@ void ZortaFormular::steuerelementeAnlegen() {
     labelInfo = beschriftung(flaeche, "labelInfo", QString(), twRechteck(120, 5400, 9015, 375));
     labelInfo->setFrameStyle(QFrame::Box | QFrame::Plain);
     labelInfo->setAlignment(Qt::AlignCenter);
+    labelInfo->setAutoFillBackground(true);  // repaints without its parents
 
     QWidget::setTabOrder(Command3, Command4);
     QWidget::setTabOrder(Command4, Command5);
@@ -430,15 +431,26 @@ void ZortaFormular::statuszeile(const std::string& t) {
     labelInfo->setText(ausPfad(t));
 }
 
+// Small pieces go by faster than a screen refreshes: during a run the status
+// line and the bar are painted at most every 40 ms. The last state (the
+// cleared status line) and the state under a message box are always shown.
+bool ZortaFormular::gedrosselt() const {
+    return malung_.isValid() && malung_.elapsed() < 40 && !labelInfo->text().isEmpty();
+}
+
+void ZortaFormular::fortschrittZeigen() {
+    // QProgressBar repaints at once on every new value.
+    if (qRound(fortschritt_) != ProgressBar1->value())
+        ProgressBar1->setValue(qRound(fortschritt_));
+}
+
 void ZortaFormular::neuZeichnen() {
-    // Only the status line and the bar change during a run. Small pieces go
-    // by faster than a screen refreshes, so they are painted at most every
-    // 15 ms; the last state (the cleared status line) is always painted.
-    if (malung_.isValid() && malung_.elapsed() < 15 && !labelInfo->text().isEmpty()) {
+    if (gedrosselt()) {
         labelInfo->update();
-        ProgressBar1->update();
         return;
     }
+    // Only the status line and the bar change during a run.
+    fortschrittZeigen();
     labelInfo->repaint();
     ProgressBar1->repaint();
     malung_.start();
@@ -450,7 +462,8 @@ float ZortaFormular::fortschrittMaximum() const {
 
 void ZortaFormular::setzeFortschritt(float position) {
     fortschritt_ = position;
-    ProgressBar1->setValue(qRound(position));
+    if (!gedrosselt())
+        fortschrittZeigen();
 }
 
 void ZortaFormular::sanduhr(bool an) {
@@ -474,6 +487,7 @@ void ZortaFormular::zortaAktiv(bool an) {
 }
 
 void ZortaFormular::meldung(const std::string& t, const std::string& titel, zorta::Symbol s) {
+    fortschrittZeigen();
     const QMessageBox::Icon symbol = s == zorta::Symbol::Information ? QMessageBox::Information
                                      : s == zorta::Symbol::Frage     ? QMessageBox::Question
                                      : s == zorta::Symbol::Stopp     ? QMessageBox::Critical

@@ -82,6 +82,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
 
   private:
     void steuerelementeAnlegen();
+    bool gedrosselt() const;
+    void fortschrittZeigen();
     void menueAnlegen();
     QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
                            const QRect& lage, const QString& tipp);
