@@ -40,13 +40,15 @@ TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
     EXPECT_EQ(starter.auftraege[0], erwartet);
     EXPECT_EQ(test::lies(pfad), "@echo off\r\n");  // never rewritten
 }
-INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest,
-                         testing::Values(Startfall{"bat", "BILD.bat", 0644, true},
-                                         Startfall{"grossBAT", "BILD.BAT", 0644, true},
-                                         Startfall{"cmd", "bild.Cmd", 0644, true},
-                                         Startfall{"blankImNamen", "mein bild.bat", 0644, true},
-                                         Startfall{"programm", "werkzeug", 0755, false}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
+    Startfall{"bat", "BILD.bat", 0644, true},
+    Startfall{"grossBAT", "BILD.BAT", 0644, true},
+    Startfall{"cmd", "bild.Cmd", 0644, true},
+    Startfall{"blankImNamen", "mein bild.bat", 0644, true},
+    Startfall{"programm", "werkzeug", 0755, false}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST(Reparatur, nichtStartbareDateienGebenFehler5OderFehlt) {
     Testordner tmp;

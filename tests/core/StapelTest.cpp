@@ -51,13 +51,15 @@ TEST_P(RundreiseTest, fuegtDieStueckeDesLaufsWiederZusammen) {
     EXPECT_EQ(test::lies(ziel + "/" + r.quelle), test::lies(a.Quelldatei));
     EXPECT_EQ(ausgabe, "");  // >nul swallowed the copy report
 }
-INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest,
-                         testing::Values(Rundreise{"einStueck", "BILD.ZIP", 100, 1000},
-                                         Rundreise{"dreiStuecke", "BILD.ZIP", 3'000'000, 1'433'600},
-                                         Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1},
-                                         Rundreise{"blanksImNamen", "mein bild (1).zip", 50, 20},
-                                         Rundreise{"ohneEndung", "LIESMICH", 50, 20}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
+    Rundreise{"einStueck", "BILD.ZIP", 100, 1000},
+    Rundreise{"dreiStuecke", "BILD.ZIP", 3'000'000, 1'433'600},
+    Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1},
+    Rundreise{"blanksImNamen", "mein bild (1).zip", 50, 20},
+    Rundreise{"ohneEndung", "LIESMICH", 50, 20}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct Variante {
     const char* name;
@@ -70,19 +72,18 @@ TEST_P(HandbearbeitetTest, versteheDieUeblichenSchreibweisen) {
     ASSERT_EQ(ausfuehren(GetParam().text), stapelstatus::Ok) << ausgabe;
     EXPECT_EQ(test::lies(in("T.ZIP")), "abcdef");
 }
-INSTANTIATE_TEST_SUITE_P(
-    Varianten, HandbearbeitetTest,
-    testing::Values(
-        Variante{"original", "@echo off\r\ncopy /b T.001 + T.002 T.ZIP >nul\r\n"},
-        Variante{"ohneBlanksUmPlus", "@echo off\r\ncopy /b T.001+T.002 T.ZIP >nul\r\n"},
-        Variante{"lfZeilen", "@echo off\ncopy /b T.001 + T.002 T.ZIP >nul\n"},
-        Variante{"grossbuchstaben", "@ECHO OFF\r\nCOPY /B T.001 + T.002 T.ZIP > NUL"},
-        Variante{"anfuehrungszeichen", "copy /b \"T.001\" + \"T.002\" \"T.ZIP\""},
-        Variante{"remUndLeerzeilen",
-                 "rem zusammensetzen\r\n\r\n   \r\n@copy /y /b T.001 + T.002 T.ZIP\r\n"},
-        Variante{"echoText", "echo Bitte warten\r\ncopy /b/v T.001 + T.002 T.ZIP 2>nul\r\n"},
-        Variante{"grossKleinVertauscht", "copy /b t.001 + t.002 T.ZIP >nul\r\n"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Varianten, HandbearbeitetTest, testing::Values(
+    Variante{"original", "@echo off\r\ncopy /b T.001 + T.002 T.ZIP >nul\r\n"},
+    Variante{"ohneBlanksUmPlus", "@echo off\r\ncopy /b T.001+T.002 T.ZIP >nul\r\n"},
+    Variante{"lfZeilen", "@echo off\ncopy /b T.001 + T.002 T.ZIP >nul\n"},
+    Variante{"grossbuchstaben", "@ECHO OFF\r\nCOPY /B T.001 + T.002 T.ZIP > NUL"},
+    Variante{"anfuehrungszeichen", "copy /b \"T.001\" + \"T.002\" \"T.ZIP\""},
+    Variante{"remUndLeerzeilen", "rem zusammensetzen\r\n\r\n   \r\n@copy /y /b T.001 + T.002 T.ZIP\r\n"},
+    Variante{"echoText", "echo Bitte warten\r\ncopy /b/v T.001 + T.002 T.ZIP 2>nul\r\n"},
+    Variante{"grossKleinVertauscht", "copy /b t.001 + t.002 T.ZIP >nul\r\n"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(StapelTest, fehlendesStueckLaesstKeinHalbesZielZurueck) {
     test::schreibeText(in("T.001"), "abc");
@@ -116,12 +117,13 @@ TEST_P(ZielUnterDenQuellenTest, wirdAbgelehnt) {
     EXPECT_EQ(test::lies(in("T.002")), "def");
     EXPECT_EQ(test::namenIn(tmp.pfad()).size(), 2u);
 }
-INSTANTIATE_TEST_SUITE_P(Ziele, ZielUnterDenQuellenTest,
-                         testing::Values(Selbstziel{"zweiteQuelle", "copy /b T.001 + T.002 T.002"},
-                                         Selbstziel{"andereSchreibweise",
-                                                    "copy /b T.001 + T.002 ./T.001"},
-                                         Selbstziel{"ohneZiel", "copy /b T.001 + T.002"}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ziele, ZielUnterDenQuellenTest, testing::Values(
+    Selbstziel{"zweiteQuelle", "copy /b T.001 + T.002 T.002"},
+    Selbstziel{"andereSchreibweise", "copy /b T.001 + T.002 ./T.001"},
+    Selbstziel{"ohneZiel", "copy /b T.001 + T.002"}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct Verboten {
     const char* name;
@@ -136,17 +138,19 @@ TEST_P(UnbekanntTest, haeltAnOhneEtwasAuszufuehren) {
     EXPECT_FALSE(test::gibtEs(in("x")));
     EXPECT_EQ(test::namenIn(tmp.pfad()), std::vector<std::string>{"T.001"});
 }
-INSTANTIATE_TEST_SUITE_P(Befehle, UnbekanntTest,
-                         testing::Values(Verboten{"del", "del T.001"},
-                                         Verboten{"shell", "rm -rf x"},
-                                         Verboten{"umleitungInDatei", "copy /b T.001 x > x"},
-                                         Verboten{"pipe", "copy /b T.001 x | more"},
-                                         Verboten{"verkettung", "copy /b T.001 x & del T.001"},
-                                         Verboten{"schalter", "copy /z T.001 x"},
-                                         Verboten{"zuVieleNamen", "copy /b T.001 x y"},
-                                         Verboten{"sprungmarke", ":anfang"},
-                                         Verboten{"copyVerlaengert", "copyall T.001 x"}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Befehle, UnbekanntTest, testing::Values(
+    Verboten{"del", "del T.001"},
+    Verboten{"shell", "rm -rf x"},
+    Verboten{"umleitungInDatei", "copy /b T.001 x > x"},
+    Verboten{"pipe", "copy /b T.001 x | more"},
+    Verboten{"verkettung", "copy /b T.001 x & del T.001"},
+    Verboten{"schalter", "copy /z T.001 x"},
+    Verboten{"zuVieleNamen", "copy /b T.001 x y"},
+    Verboten{"sprungmarke", ":anfang"},
+    Verboten{"copyVerlaengert", "copyall T.001 x"}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 // Every operation of a join made to fail in turn.
 TEST_F(StapelTest, jederFehlerpunktDesZusammenfuegensRaeumtAuf) {

@@ -107,16 +107,17 @@ TEST_P(StueckzahlTest, schreibtGenauDieStueckeDerQuelle) {
     EXPECT_EQ(anzeige.positionen.at(t.groessen.size() - 1), 100.0f);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Teilungen, StueckzahlTest,
-    testing::Values(Teilung{"einStueck", 1000, 1'433'600, {1000}},
-                    Teilung{"genauEinStueck", 1'433'600, 1'433'600, {1'433'600}},
-                    Teilung{"genauDreiStuecke", 3 * 40'000, 40'000, {40'000, 40'000, 40'000}},
-                    Teilung{"diskettePlusRest", 1'474'560, 1'433'600, {1'433'600, 40'960}},
-                    Teilung{"blockvielfaches", 2 * 98'304, 98'304, {98'304, 98'304}},
-                    Teilung{"einByteProStueck", 3, 1, {1, 1, 1}},
-                    Teilung{"tausendUndMehr", 1002, 1, std::vector<std::int64_t>(1002, 1)}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Teilungen, StueckzahlTest, testing::Values(
+    Teilung{"einStueck", 1000, 1'433'600, {1000}},
+    Teilung{"genauEinStueck", 1'433'600, 1'433'600, {1'433'600}},
+    Teilung{"genauDreiStuecke", 3 * 40'000, 40'000, {40'000, 40'000, 40'000}},
+    Teilung{"diskettePlusRest", 1'474'560, 1'433'600, {1'433'600, 40'960}},
+    Teilung{"blockvielfaches", 2 * 98'304, 98'304, {98'304, 98'304}},
+    Teilung{"einByteProStueck", 3, 1, {1, 1, 1}},
+    Teilung{"tausendUndMehr", 1002, 1, std::vector<std::int64_t>(1002, 1)}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct Namensfall {
     const char* name;
@@ -138,30 +139,14 @@ TEST_P(NamenTest, stammUndKopierzeile) {
     EXPECT_EQ(test::lies(zielordner + "/" + batchname), "@echo off\r\n" + n.zeile + "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Namen, NamenTest,
-    testing::Values(Namensfall{"ohneEndung",
-                               "x",
-                               "LIESMICH",
-                               {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"},
-                               "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
-                    Namensfall{"punktNurImOrdner",
-                               "a.b",
-                               "LIESMICH",
-                               {"a.001", "a.002", "a.bat"},
-                               "copy /b a.001 + a.002 LIESMICH >nul"},
-                    Namensfall{
-                        "blankImNamen",
-                        "x",
-                        "mein bild.zip",
-                        {"mein bild.001", "mein bild.002", "mein bild.bat"},
-                        "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
-                    Namensfall{"umlaut",
-                               "x",
-                               "Bär.zip",
-                               {"Bär.001", "Bär.002", "Bär.bat"},
-                               "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Namen, NamenTest, testing::Values(
+    Namensfall{"ohneEndung", "x", "LIESMICH", {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"}, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
+    Namensfall{"punktNurImOrdner", "a.b", "LIESMICH", {"a.001", "a.002", "a.bat"}, "copy /b a.001 + a.002 LIESMICH >nul"},
+    Namensfall{"blankImNamen", "x", "mein bild.zip", {"mein bild.001", "mein bild.002", "mein bild.bat"}, "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
+    Namensfall{"umlaut", "x", "Bär.zip", {"Bär.001", "Bär.002", "Bär.bat"}, "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(ZerlegungTest, zielOrdnerMitTrennerAmEnde) {
     quelle("BILD.ZIP", 10, 6);
@@ -207,11 +192,13 @@ TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
     EXPECT_TRUE(test::namenIn(zielordner).empty());
     EXPECT_EQ(fs.operationen(), 0);
 }
-INSTANTIATE_TEST_SUITE_P(Altzustaende, UngueltigerAuftragTest,
-                         testing::Values(Altzustand{"teilNull", 0, 10},
-                                         Altzustand{"teilNegativ", -1024, 10},
-                                         Altzustand{"quelleLeer", 6, 0}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Altzustaende, UngueltigerAuftragTest, testing::Values(
+    Altzustand{"teilNull", 0, 10},
+    Altzustand{"teilNegativ", -1024, 10},
+    Altzustand{"quelleLeer", 6, 0}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct Selbstfall {
     const char* name;
@@ -232,12 +219,14 @@ TEST_P(SelbstschutzTest, zerstoertNieDieEigeneQuelle) {
     EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{GetParam().datei});
     EXPECT_EQ(std::filesystem::file_size(auftrag.Quelldatei), 10u);
 }
-INSTANTIATE_TEST_SUITE_P(Selbst, SelbstschutzTest,
-                         testing::Values(Selbstfall{"erstesStueck", "BILD.001", false},
-                                         Selbstfall{"zweitesStueck", "BILD.002", false},
-                                         Selbstfall{"batchdatei", "BILD.bat", false},
-                                         Selbstfall{"ueberLink", "BILD.001", true}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Selbst, SelbstschutzTest, testing::Values(
+    Selbstfall{"erstesStueck", "BILD.001", false},
+    Selbstfall{"zweitesStueck", "BILD.002", false},
+    Selbstfall{"batchdatei", "BILD.bat", false},
+    Selbstfall{"ueberLink", "BILD.001", true}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(ZerlegungTest, quelleMitZiffernendungAusserhalbDesZielsIstErlaubt) {
     quelle("BILD.001", 10, 6);
@@ -283,14 +272,16 @@ TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
         }
     }
 }
-INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest,
-                         testing::Values(Laufwerksfall{"a", "a:\\", true},
-                                         Laufwerksfall{"A", "A:\\", true},
-                                         Laufwerksfall{"b", "b:\\", true},
-                                         Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
-                                         Laufwerksfall{"C", "C:\\", false},
-                                         Laufwerksfall{"ohneBackslash", "A:", false}),
-                         [](const auto& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest, testing::Values(
+    Laufwerksfall{"a", "a:\\", true},
+    Laufwerksfall{"A", "A:\\", true},
+    Laufwerksfall{"b", "b:\\", true},
+    Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
+    Laufwerksfall{"C", "C:\\", false},
+    Laufwerksfall{"ohneBackslash", "A:", false}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(ZerlegungTest, einStueckAufDisketteFragtNicht) {
     medium.wechselbar = true;
@@ -381,15 +372,16 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
     EXPECT_GE(fehlschlaege, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fehlerarten, FehlerinjektionTest,
-    testing::Values(Fehlerart{"datentraegerVoll", Fehler::ausErrno(ENOSPC), false, 61},
-                    Fehlerart{"zugriffVerweigert", Fehler::ausErrno(EACCES), false, 70},
-                    Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), false, 76},
-                    Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), false, 71},
-                    Fehlerart{"eaFehler", Fehler::ausErrno(EIO), false, 57},
-                    Fehlerart{"kurzesLesen", Fehler{}, true, 62}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Fehlerarten, FehlerinjektionTest, testing::Values(
+    Fehlerart{"datentraegerVoll", Fehler::ausErrno(ENOSPC), false, 61},
+    Fehlerart{"zugriffVerweigert", Fehler::ausErrno(EACCES), false, 70},
+    Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), false, 76},
+    Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), false, 71},
+    Fehlerart{"eaFehler", Fehler::ausErrno(EIO), false, 57},
+    Fehlerart{"kurzesLesen", Fehler{}, true, 62}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 }  // namespace
 }  // namespace zorta
