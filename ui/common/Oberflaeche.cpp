@@ -12,6 +12,14 @@ QFont schrift(Schriftart art, double punkte, bool fett, bool kursiv) {
     return f;
 }
 
+QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
+                     const QFont& f) {
+    auto* l = steuerelement<QLabel>(eltern, name, lage, text);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(f);
+    return l;
+}
+
 QString ausPfad(const std::string& pfad) {
     return QFile::decodeName(QByteArray::fromStdString(pfad));
 }

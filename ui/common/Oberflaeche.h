@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QRect>
 #include <QString>
 
@@ -16,6 +17,21 @@ inline QRect twRechteck(int links, int oben, int breite, int hoehe) {
 // "MS Sans Serif" and "Arial", Comic Neue for "Comic Sans MS".
 enum class Schriftart { MsSansSerif, Arial, ComicSans };
 QFont schrift(Schriftart art, double punkte, bool fett = false, bool kursiv = false);
+
+// A control of the fixed window layouts, named like the control (tests find
+// it by that name) and placed. Arguments before the parent go to W's
+// constructor.
+template <typename W, typename... A>
+W* steuerelement(QWidget* eltern, const char* name, const QRect& lage, A&&... argumente) {
+    auto* w = new W(std::forward<A>(argumente)..., eltern);
+    w->setObjectName(QString::fromUtf8(name));
+    w->setGeometry(lage);
+    return w;
+}
+
+// A label that shows its text as it is: paths are never taken for rich text.
+QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
+                     const QFont& f);
 
 // Paths as the file system spells them, shown and read back unchanged.
 QString ausPfad(const std::string& pfad);

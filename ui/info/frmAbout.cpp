@@ -20,15 +20,12 @@ const QString frmAbout::Haftung = QStringLiteral(
 
 namespace {
 
+// Black, top-left, wrapped where asked.
 QLabel* bezeichnung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
                     const QFont& f, bool umbrechen = false) {
-    auto* l = new QLabel(text, eltern);
-    l->setObjectName(QString::fromUtf8(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(f);
+    QLabel* l = beschriftung(eltern, name, text, lage, f);
     l->setWordWrap(umbrechen);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setGeometry(lage);
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, Qt::black);
     l->setPalette(p);
@@ -48,10 +45,8 @@ frmAbout::frmAbout(zorta::Registrierung& registrierung, zorta::Starter& starter,
     setFont(standard);
     setFixedSize(tw(5730), tw(3555));
 
-    auto* bild = new QLabel(this);
-    bild->setObjectName(QStringLiteral("picIcon"));
-    bild->setPixmap(QPixmap(QStringLiteral(":/bilder/diskette.png")));
-    bild->setGeometry(twRechteck(240, 240, 480, 480));
+    steuerelement<QLabel>(this, "picIcon", twRechteck(240, 240, 480, 480))
+        ->setPixmap(QPixmap(QStringLiteral(":/bilder/diskette.png")));
     bezeichnung(this, "lblTitle", QStringLiteral("Velmorix"), twRechteck(1050, 240, 1245, 360),
                 schrift(Schriftart::Arial, 12, true));
     QLabel* produkt =
@@ -69,13 +64,11 @@ frmAbout::frmAbout(zorta::Registrierung& registrierung, zorta::Starter& starter,
                 true);
     bezeichnung(this, "lblDisclaimer", Haftung, twRechteck(135, 2385, 3990, 1065), standard, true);
 
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twRechteck(4320, 2400, 1260, 345));
+    cmdOK = steuerelement<QPushButton>(this, "cmdOK", twRechteck(4320, 2400, 1260, 345),
+                                       QStringLiteral("&OK"));
     cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("&System-Info..."), this);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setGeometry(twRechteck(4320, 3000, 1245, 345));
+    cmdSysInfo = steuerelement<QPushButton>(this, "cmdSysInfo", twRechteck(4320, 3000, 1245, 345),
+                                            QStringLiteral("&System-Info..."));
     cmdSysInfo->setAutoDefault(false);
     QWidget::setTabOrder(cmdOK, cmdSysInfo);
 

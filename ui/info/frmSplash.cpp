@@ -13,10 +13,7 @@ namespace {
 // one grows to the left.
 QLabel* bezeichnung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
                     const QFont& f, bool rechts = false) {
-    auto* l = new QLabel(text, eltern);
-    l->setObjectName(QString::fromUtf8(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(f);
+    QLabel* l = beschriftung(eltern, name, text, lage, f);
     const QSize noetig = l->sizeHint();
     QRect r = lage;
     if (noetig.width() > r.width()) {
@@ -59,17 +56,13 @@ frmSplash::frmSplash(std::function<void()> hauptfenster)
     setCursor(Qt::WaitCursor);
     setFocusPolicy(Qt::StrongFocus);
 
-    Frame1 = new Splashrahmen(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = steuerelement<Splashrahmen>(this, "Frame1", twRechteck(120, 60, 7080, 2595));
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame1->setGeometry(twRechteck(120, 60, 7080, 2595));
     Frame1->klick = [this] { Frame1_Click(); };
 
-    auto* logo = new QLabel(Frame1);
-    logo->setObjectName(QStringLiteral("imgLogo"));
+    auto* logo = steuerelement<QLabel>(Frame1, "imgLogo", twRechteck(240, 960, 855, 825));
     logo->setPixmap(QPixmap(QStringLiteral(":/bilder/logo.png")));
     logo->setScaledContents(true);
-    logo->setGeometry(twRechteck(240, 960, 855, 825));
 
     QLabel* produkt = bezeichnung(Frame1, "lblProductName", QStringLiteral("Zorta"),
                                   twRechteck(1800, 960, 1965, 900),
@@ -84,10 +77,8 @@ frmSplash::frmSplash(std::function<void()> hauptfenster)
     bezeichnung(Frame1, "lblVersion",
                 QStringLiteral("Version %1").arg(QStringLiteral(ZORTA_PRODUKTVERSION)),
                 twRechteck(5580, 1200, 1275, 285), schrift(Schriftart::Arial, 12, true), true);
-    auto* firma = new QLabel(QStringLiteral("Velmorix"), Frame1);
-    firma->setObjectName(QStringLiteral("lblCompany"));
-    firma->setFont(schrift(Schriftart::Arial, 8.25));
-    firma->setGeometry(twRechteck(4560, 1800, 2415, 255));
+    beschriftung(Frame1, "lblCompany", QStringLiteral("Velmorix"),
+                 twRechteck(4560, 1800, 2415, 255), schrift(Schriftart::Arial, 8.25));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

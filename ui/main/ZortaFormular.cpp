@@ -71,14 +71,12 @@ ZortaFormular::~ZortaFormular() = default;
 
 QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const QString& text,
                                       const char* bild, const QRect& lage, const QString& tipp) {
-    auto* k = new QToolButton(eltern);
-    k->setObjectName(QString::fromUtf8(name));
+    auto* k = steuerelement<QToolButton>(eltern, name, lage);
     k->setText(text);
     k->setIcon(QIcon(QStringLiteral(":/bilder/") + QLatin1String(bild) + QStringLiteral(".png")));
     k->setIconSize(QSize(32, 32));
     k->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     k->setFocusPolicy(Qt::StrongFocus);
-    k->setGeometry(lage);
     if (!tipp.isEmpty())
         k->setToolTip(tipp);
     return k;
@@ -86,10 +84,8 @@ QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const Q
 
 QLabel* ZortaFormular::beschriftung(QWidget* eltern, const char* name, const QString& text,
                                     const QRect& lage, bool wert) {
-    auto* l = new QLabel(text, eltern);
-    l->setObjectName(QString::fromUtf8(name));
-    l->setTextFormat(Qt::PlainText);  // paths are shown as they are
-    l->setGeometry(lage);
+    // Captions inherit the window's bold face; the four value labels are regular.
+    QLabel* l = ::beschriftung(eltern, name, text, lage, eltern->font());
     if (wert)
         l->setFont(schrift(Schriftart::MsSansSerif, 8.25));
     return l;
@@ -101,9 +97,7 @@ void ZortaFormular::steuerelementeAnlegen() {
     flaeche->setFont(schrift(Schriftart::MsSansSerif, 8.25, true));
     setCentralWidget(flaeche);
 
-    Frame2 = new QGroupBox(flaeche);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(twRechteck(120, 240, 9015, 1575));
+    Frame2 = steuerelement<QGroupBox>(flaeche, "Frame2", twRechteck(120, 240, 9015, 1575));
     Command3 = bildknopf(
         Frame2, "Command3", QStringLiteral("Quelle"), "quelle", twRechteck(360, 360, 1095, 975),
         QStringLiteral("Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen."));
@@ -122,15 +116,12 @@ void ZortaFormular::steuerelementeAnlegen() {
                          twRechteck(6480, 600, 855, 735), QString());
     beschriftung(Frame2, "Label11", QStringLiteral("Kb"), twRechteck(8520, 1080, 375, 255));
 
-    textDateigröße = new Groessenfeld(flaeche);
-    textDateigröße->setObjectName(QStringLiteral("textDateigröße"));
-    textDateigröße->setGeometry(twRechteck(7680, 1200, 855, 315));
+    textDateigröße =
+        steuerelement<Groessenfeld>(flaeche, "textDateigröße", twRechteck(7680, 1200, 855, 315));
     textDateigröße->setToolTip(QStringLiteral("Datei-Zorta-Größe"));
     textDateigröße->raise();
 
-    Frame1 = new QGroupBox(flaeche);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twRechteck(120, 1920, 9015, 1575));
+    Frame1 = steuerelement<QGroupBox>(flaeche, "Frame1", twRechteck(120, 1920, 9015, 1575));
     beschriftung(Frame1, "Label1", QStringLiteral("Quelle :"), twRechteck(240, 360, 735, 255));
     Label2 = beschriftung(Frame1, "Label2", QString(), twRechteck(960, 360, 7455, 255), true);
     beschriftung(Frame1, "Label3", QStringLiteral("Ziel :"), twRechteck(240, 720, 615, 255));
@@ -144,12 +135,9 @@ void ZortaFormular::steuerelementeAnlegen() {
                  twRechteck(3720, 1080, 1575, 255));
     Label9 = beschriftung(Frame1, "Label9", QString(), twRechteck(5400, 1080, 615, 255), true);
 
-    Frame3 = new QGroupBox(flaeche);
-    Frame3->setObjectName(QStringLiteral("Frame3"));
-    Frame3->setGeometry(twRechteck(120, 3600, 9015, 1575));
-    ProgressBar1 = new QProgressBar(Frame3);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(twRechteck(480, 1080, 6855, 255));
+    Frame3 = steuerelement<QGroupBox>(flaeche, "Frame3", twRechteck(120, 3600, 9015, 1575));
+    ProgressBar1 =
+        steuerelement<QProgressBar>(Frame3, "ProgressBar1", twRechteck(480, 1080, 6855, 255));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);

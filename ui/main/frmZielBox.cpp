@@ -89,22 +89,15 @@ frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* 
     setFont(schrift(Schriftart::MsSansSerif, 8.25));
     setFixedSize(tw(3375), tw(4005));
 
-    Rahmen1 = new QGroupBox(this);
-    Rahmen1->setObjectName(QStringLiteral("Rahmen1"));
-    Rahmen1->setGeometry(twRechteck(120, 120, 3135, 3255));
-    Laufwerk1 = new QComboBox(Rahmen1);
-    Laufwerk1->setObjectName(QStringLiteral("Laufwerk1"));
-    Laufwerk1->setGeometry(twRechteck(120, 240, 2895, 315));
+    Rahmen1 = steuerelement<QGroupBox>(this, "Rahmen1", twRechteck(120, 120, 3135, 3255));
+    Laufwerk1 = steuerelement<QComboBox>(Rahmen1, "Laufwerk1", twRechteck(120, 240, 2895, 315));
     for (const auto& l : laufwerke_) Laufwerk1->addItem(ausPfad(l.bezeichnung), ausPfad(l.pfad));
-    Verzeichnis1 = new Verzeichnisliste(Rahmen1);
-    Verzeichnis1->setObjectName(QStringLiteral("Verzeichnis1"));
-    Verzeichnis1->setGeometry(twRechteck(120, 720, 2895, 2340));
-    Command1 = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twRechteck(120, 3480, 1215, 375));
-    Command2 = new QPushButton(QStringLiteral("&OK"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(twRechteck(2040, 3480, 1215, 375));
+    Verzeichnis1 =
+        steuerelement<Verzeichnisliste>(Rahmen1, "Verzeichnis1", twRechteck(120, 720, 2895, 2340));
+    Command1 = steuerelement<QPushButton>(this, "Command1", twRechteck(120, 3480, 1215, 375),
+                                          QStringLiteral("&Abbrechen"));
+    Command2 = steuerelement<QPushButton>(this, "Command2", twRechteck(2040, 3480, 1215, 375),
+                                          QStringLiteral("&OK"));
     // Enter and Escape act only through the handlers below.
     for (QPushButton* k : {Command1, Command2}) {
         k->setAutoDefault(false);
