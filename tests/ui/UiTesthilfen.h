@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <deque>
 #include <optional>
@@ -11,6 +12,15 @@
 #include "Umgebung.h"
 
 namespace zorta::test {
+
+// The control named `name` below `wurzel`; a missing one ends the test run.
+template <typename T>
+T* kind(const QObject* wurzel, const char* name) {
+    T* w = wurzel->findChild<T*>(QString::fromUtf8(name));
+    if (w == nullptr)
+        qFatal("kein Steuerelement %s", name);
+    return w;
+}
 
 // Stands in for the file dialog: records the settings it was shown with and
 // answers from a queue (nullopt: cancelled).

@@ -27,10 +27,7 @@ class ZielBoxTest : public QObject {
 
     template <typename T>
     T* kind(const char* name) {
-        T* w = box->findChild<T*>(QString::fromUtf8(name));
-        if (w == nullptr)
-            qFatal("kein Steuerelement %s", name);
-        return w;
+        return test::kind<T>(box.data(), name);
     }
     Verzeichnisliste* liste() { return kind<Verzeichnisliste>("Verzeichnis1"); }
     int zeile(const QString& pfad) {

@@ -25,10 +25,7 @@ class ZortaFormularTest : public QObject {
 
     template <typename T>
     T* kind(const char* name) {
-        T* w = fenster->findChild<T*>(QString::fromUtf8(name));
-        if (w == nullptr)
-            qFatal("kein Steuerelement %s", name);
-        return w;
+        return test::kind<T>(fenster.get(), name);
     }
     QString label(const char* name) { return kind<QLabel>(name)->text(); }
     QLineEdit* box() { return kind<QLineEdit>("textDateigröße"); }
