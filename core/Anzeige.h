@@ -25,6 +25,10 @@ class Zerlegungsanzeige {
     virtual void zortaAktiv(bool an) = 0;
     // A modal message box with a single OK button.
     virtual void meldung(const std::string& text, const std::string& titel, Symbol symbol) = 0;
+    // Asked between blocks and before every prompt; true ends the run
+    // through its failure path without an error box. May be called from the
+    // thread that runs the cut.
+    virtual bool abbruchGewuenscht() { return false; }
 };
 
 }  // namespace zorta

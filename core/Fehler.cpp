@@ -14,6 +14,8 @@ const char* beschreibungVon(int n) {
     switch (n) {
         case fehlernr::UnzulaessigerAufruf:
             return "Unzulässiger Prozeduraufruf oder unzulässiges Argument";
+        case fehlernr::Benutzerunterbrechung:
+            return "Benutzerunterbrechung aufgetreten";
         case 52:
             return "Dateiname oder -nummer falsch";
         case fehlernr::DateiNichtGefunden:

@@ -33,6 +33,7 @@ class Fehler {
 // The run-time error numbers the program uses.
 namespace fehlernr {
 inline constexpr int UnzulaessigerAufruf = 5;
+inline constexpr int Benutzerunterbrechung = 18;  // the user cancelled the run
 inline constexpr int DateiNichtGefunden = 53;
 inline constexpr int DateiExistiert = 58;
 inline constexpr int GeraeteFehler = 57;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,36 @@ struct Startauftrag {
     bool operator==(const Startauftrag&) const = default;
 };
 
+// How a watched program ended.
+struct Programmende {
+    int status = -1;      // exit status; -1 when a signal ended it
+    std::string meldung;  // what it wrote to its error output (the last 4 KiB)
+};
+
+// A started program whose end the caller awaits without blocking: wait until
+// descriptor() is readable, then call pruefen(). Replaced in tests.
+class Beobachtung {
+  public:
+    virtual ~Beobachtung() = default;
+    virtual int descriptor() const = 0;
+    // Never blocks. True once the program has ended; ende() is valid from then on.
+    virtual bool pruefen() = 0;
+    virtual const Programmende& ende() const = 0;
+};
+
 // Starts other programs. Replaced in tests.
 class Starter {
   public:
     virtual ~Starter() = default;
     // Returns once the program runs (or could not be started).
     virtual Fehler starten(const Startauftrag& auftrag) = 0;
+    // Like starten(); on success *beobachtung watches the program's end, or
+    // stays empty when this starter cannot watch.
+    virtual Fehler beobachtetStarten(const Startauftrag& auftrag,
+                                     std::unique_ptr<Beobachtung>* beobachtung) {
+        beobachtung->reset();
+        return starten(auftrag);
+    }
 };
 
 // fork + exec in a new session; the start failure (a missing program, a

@@ -13,10 +13,12 @@ std::string fehlermeldungZerlegung(const Fehler& f) {
 }
 
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
-                     Dateisystem::Handle ziel, char* puffer) {
+                     Dateisystem::Handle ziel, char* puffer, Zerlegungsanzeige* anzeige) {
     std::int64_t rest = anzahl;
     bool luecke = false;
     while (rest > 0) {
+        if (anzeige && anzeige->abbruchGewuenscht())
+            return Fehler::nummer(fehlernr::Benutzerunterbrechung);
         const auto laenge = static_cast<std::size_t>(std::min<std::int64_t>(rest, Blockgroesse));
         std::size_t gelesen = 0;
         if (Fehler f = fs.lesen(quelle, puffer, laenge, &gelesen); !f.ok())
@@ -104,7 +106,8 @@ Ausgang Lauf::ausfuehren() {
     }
     if (!f.ok()) {
         scheitern(f);
-        return Ausgang::Fehlgeschlagen;
+        return f.nummer() == fehlernr::Benutzerunterbrechung ? Ausgang::Abgebrochen
+                                                             : Ausgang::Fehlgeschlagen;
     }
 
     anz_.statuszeile("");
@@ -175,7 +178,8 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
             return f;
         const std::int64_t rest = a_.Quellgröße - a_.Leseposition;
         const std::int64_t menge = std::min(rest, a_.Teilgröße);
-        if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), puffer.get());
+        if (Fehler f =
+                BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), puffer.get(), &anz_);
             !f.ok()) {
             return f;
         }
@@ -189,6 +193,8 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
             letztes ? maximum
                     : std::min(maximum, static_cast<float>(anz_.fortschritt() + schritt_)));
         if (!letztes && diskette) {
+            if (anz_.abbruchGewuenscht())
+                return Fehler::nummer(fehlernr::Benutzerunterbrechung);
             anz_.meldung(texte::NaechsteDiskette, texte::DisketteTitel, Symbol::Keins);
             gewechselt = true;
         }
@@ -213,7 +219,9 @@ Fehler Lauf::batchSchreiben(const std::string& inhalt) {
 }
 
 void Lauf::scheitern(const Fehler& f) {
-    anz_.meldung(fehlermeldungZerlegung(f), texte::Titel, Symbol::Keins);
+    const bool abgebrochen = f.nummer() == fehlernr::Benutzerunterbrechung;
+    if (!abgebrochen)
+        anz_.meldung(fehlermeldungZerlegung(f), texte::Titel, Symbol::Keins);
     quelle_.zu();
     stueck_.zu();
     batch_.zu();
@@ -225,7 +233,7 @@ void Lauf::scheitern(const Fehler& f) {
     }
     if (!batchEntwurf_.empty())
         (void)fs_.loeschen(batchEntwurf_);
-    anz_.statuszeile("");
+    anz_.statuszeile(abgebrochen ? texte::Abgebrochen : "");
     anz_.sanduhr(false);
     anz_.neuZeichnen();
 }

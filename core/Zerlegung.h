@@ -24,19 +24,23 @@ inline constexpr const char* UngueltigerAuftrag =
 inline constexpr const char* QuelleWuerdeUeberschrieben =
     "Die Quelldatei liegt im Zielverzeichnis und würde überschrieben. "
     "Wählen Sie bitte ein anderes Zielverzeichnis !";
+inline constexpr const char* Abgebrochen =
+    "Zorta abgebrochen. Die fertigen Teile bleiben erhalten, eine Batchdatei wurde nicht "
+    "geschrieben.";
 inline constexpr const char* Titel = "Zorta";
 }  // namespace texte
 
-enum class Ausgang { Erfolg, KeinZiel, Abgelehnt, Fehlgeschlagen };
+enum class Ausgang { Erfolg, KeinZiel, Abgelehnt, Fehlgeschlagen, Abgebrochen };
 
 // "Fehler #  53\rDatei nicht gefunden": the failure message of the run.
 std::string fehlermeldungZerlegung(const Fehler& f);
 
 // Copies the next `anzahl` bytes from `quelle` to `ziel` in blocks of 32,768
 // bytes through `puffer`, which must hold at least that many. A source that
-// ends early fails with error 62. Blocks of zeros are left as holes.
+// ends early fails with error 62. Blocks of zeros are left as holes. When
+// `anzeige` is given and asks to cancel between blocks, fails with error 18.
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
-                     Dateisystem::Handle ziel, char* puffer);
+                     Dateisystem::Handle ziel, char* puffer, Zerlegungsanzeige* anzeige = nullptr);
 
 // True when the piece path lies on drive A: or B: in the old notation.
 bool aufLaufwerkAoderB(const std::string& stueckpfad);
