@@ -29,9 +29,9 @@ Umgebung Umgebung::echt(const QString& programmordner) {
         std::make_unique<zorta::IniRegistrierung>(zorta::IniRegistrierung::Standardpfad);
     const QString& bin = programmordner;
     const QString libexec = QStringLiteral("/../" ZORTA_LIBEXEC "/zorta/zorta-batch");
-    const QString doc = QStringLiteral("/../" ZORTA_DOCDIR "/README.md");
+    const QString handbuch = QStringLiteral("/../" ZORTA_DOCDIR "/handbuch.html");
     u.interpreter = zuPfad(gefunden({bin + "/zorta-batch", bin + libexec}));
-    u.handbuch = gefunden({bin + "/README.md", bin + doc});
+    u.handbuch = gefunden({bin + handbuch});
     u.dokumentOeffnen = [](const QString& pfad) {
         return QFileInfo(pfad).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(pfad));
     };

@@ -18,11 +18,11 @@ struct Umgebung {
     std::unique_ptr<zorta::Starter> starter;
     std::unique_ptr<zorta::Registrierung> registrierung;
     std::string interpreter;  // the batch interpreter beside the program
-    QString handbuch;         // the README that "Online Dokumentation" opens
+    QString handbuch;         // the manual that "Online Dokumentation" opens
     // Opens a document with the desktop's viewer; false when it cannot.
     std::function<bool(const QString&)> dokumentOeffnen;
 
-    // `programmordner`: where the program lies (its helpers and README are
+    // `programmordner`: where the program lies (its helpers and manual are
     // found from there, in the build as after installation).
     static Umgebung echt(const QString& programmordner);
 };
