@@ -376,6 +376,9 @@ void ZortaFormular::MNU_Reparatur_Click() {
 }
 
 void ZortaFormular::MNU_Hilfethemen_Click() {
+    // The manual holds the topics; the short text stands in where no viewer opens it.
+    if (umgebung_.dokumentOeffnen && umgebung_.dokumentOeffnen(umgebung_.handbuch))
+        return;
     Meldungen::zeige(
         this,
         QStringLiteral(
