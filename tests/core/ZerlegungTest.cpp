@@ -268,7 +268,7 @@ TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
     for (const auto& m : anzeige.meldungen) {
         if (m.text == texte::NaechsteDiskette) {
             EXPECT_EQ(m.titel, "Diskette wechseln...");
-            EXPECT_EQ(m.symbol, Symbol::Keins);
+            EXPECT_EQ(m.symbol, Symbol::Frage);  // OK and Abbrechen
         }
     }
 }
@@ -283,32 +283,69 @@ INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST_F(ZerlegungTest, einStueckAufDisketteFragtNicht) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 10, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 0);
-}
+// A run onto a swapped medium, the prompts answered from the table: the
+// second stick is the folder "neu". Each prompt and the success message must
+// find every file written so far on the medium flushed.
+struct Medienfall {
+    const char* name;
+    std::int64_t laenge;        // in pieces of 10 bytes
+    std::vector<Folge> folgen;  // answers of the medium after each OK
+    int abbrechenBei;           // the prompt answered with Abbrechen; 0: none
+    Ausgang ausgang;
+    std::vector<std::string> aufErstem, aufZweitem;
+    int fragen;
+};
 
-TEST_F(ZerlegungTest, wechselmediumFragtUndPrueftVorJedemWeiterenStueck) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 30, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 2);
-    EXPECT_EQ(medium.bereitAufrufe, 2);
-}
+class MedienTest : public ZerlegungTest, public testing::WithParamInterface<Medienfall> {};
 
-TEST_F(ZerlegungTest, gezogenerStickBeendetDenLaufMitNichtBereit) {
+TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
+    const auto& m = GetParam();
+    const std::string neu = tmp / "neu";
+    std::filesystem::create_directory(neu);
     medium.wechselbar = true;
-    quelle("BILD.ZIP", 30, 10);
-    anzeige.beiMeldung = [this](const auto& m) {
-        if (m.text == texte::NaechsteDiskette)
-            medium.zustand = Fehler::nummer(71);
+    medium.unterordner = "ziel";
+    for (auto f : m.folgen) {
+        if (f.ordner == "neu")
+            f.ordner = neu;
+        medium.antworten.push_back(f);
+    }
+    quelle("BILD.ZIP", m.laenge, 10);
+    int fragen = 0;
+    anzeige.beiMeldung = [&](const auto& meldung) {
+        const bool frage = meldung.symbol == Symbol::Frage;
+        if (frage || meldung.text == texte::Erfolg) {
+            EXPECT_TRUE(fs.ungesichert().empty()) << meldung.text;
+        }
+        fragen += frage;
+        anzeige.antwort = fragen != m.abbrechenBei;
+        if (frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty()) {
+            EXPECT_EQ(meldung.text,
+                      naechsteDisketteNochmal(m.folgen[0].kandidaten, "ziel", "BILD.002"));
+        }
     };
-    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
-    EXPECT_EQ(anzeige.meldungen.back().text, "Fehler #  71\rDatenträger nicht bereit");
-    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
+    EXPECT_EQ(lauf(), m.ausgang);
+    EXPECT_EQ(fragen, m.fragen);
+    EXPECT_EQ(test::namenIn(zielordner), m.aufErstem);
+    EXPECT_EQ(test::namenIn(neu), m.aufZweitem);
+    if (m.ausgang == Ausgang::Fehlgeschlagen) {
+        EXPECT_EQ(anzeige.meldungen.back().text, fehlermeldungZerlegung(m.folgen.back().fehler));
+    }
+    if (!m.aufZweitem.empty()) {
+        EXPECT_EQ(anzeige.statuszeilen[1], texte::Kopiere + neu + "/BILD.002");
+    }
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
+    Medienfall{"einStueckFragtNicht", 10, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.bat"}, {}, 0},
+    Medienfall{"gleicherStick", 30, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.002", "BILD.003", "BILD.bat"}, {}, 2},
+    Medienfall{"neuerStick", 30, {Folge::weiter("neu")}, 0, Ausgang::Erfolg, {"BILD.001"}, {"BILD.002", "BILD.003", "BILD.bat"}, 2},
+    Medienfall{"erstNichtsDannStick", 20, {Folge::nochmal(0), Folge::weiter("neu")}, 0, Ausgang::Erfolg, {"BILD.001"}, {"BILD.002", "BILD.bat"}, 2},
+    Medienfall{"zweiKandidatenDannAbbrechen", 20, {Folge::nochmal(2)}, 2, Ausgang::Abgebrochen, {"BILD.001"}, {}, 2},
+    Medienfall{"abbrechen", 30, {}, 1, Ausgang::Abgebrochen, {"BILD.001"}, {}, 1},
+    Medienfall{"ordnerNichtAnlegbar", 20, {Folge::gescheitert(Fehler::nummer(70))}, 0, Ausgang::Fehlgeschlagen, {"BILD.001"}, {}, 1}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 // Every file operation of a run made to fail in turn, with each kind of error.
 struct Fehlerart {
@@ -316,6 +353,7 @@ struct Fehlerart {
     Fehler fehler;
     bool kurzesLesen;
     int erwartet;
+    bool wechselbar = false;
 };
 
 class FehlerinjektionTest : public ZerlegungTest, public testing::WithParamInterface<Fehlerart> {};
@@ -332,6 +370,7 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
         anzeige = Anzeigeprotokoll{};
         anzeige.ziel = zielordner;
         quelle("BILD.ZIP", 100'000, 40'000);
+        medium.wechselbar = art.wechselbar;
         fs.fehlerBei(n, art.fehler, art.kurzesLesen);
         const Ausgang aus = lauf();
         if (fs.operationen() < n) {
@@ -340,6 +379,8 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
         }
         EXPECT_EQ(fs.offen(), 0);
         EXPECT_EQ(test::offeneDeskriptoren(), deskriptoren);
+        // On a stick, a file whose flush failed counts as not written.
+        EXPECT_TRUE(!art.wechselbar || fs.ungesichert().empty());
         // Whatever is left is complete: earlier pieces, and an old or new batch file.
         for (const auto& name : test::namenIn(zielordner)) {
             if (name == "BILD.bat") {
@@ -379,6 +420,7 @@ INSTANTIATE_TEST_SUITE_P(Fehlerarten, FehlerinjektionTest, testing::Values(
     Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), false, 76},
     Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), false, 71},
     Fehlerart{"eaFehler", Fehler::ausErrno(EIO), false, 57},
+    Fehlerart{"eaFehlerAufStick", Fehler::ausErrno(EIO), false, 57, true},
     Fehlerart{"kurzesLesen", Fehler{}, true, 62}),
     [](const auto& info) { return info.param.name; });
 // clang-format on

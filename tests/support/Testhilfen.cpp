@@ -79,6 +79,7 @@ Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
+    veraendert(h);
     if (!jetzt())
         return echt_.schreiben(h, d, n);
     (void)echt_.schreiben(h, d, n / 2);  // a full disk takes part of the data first
@@ -87,8 +88,82 @@ Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
+    pfade_.erase(h);
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
     return jetzt() ? fehler_ : f;
+}
+
+namespace {
+std::string normal(const std::string& pfad) {
+    std::string p = std::filesystem::path(pfad).lexically_normal().string();
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+}  // namespace
+
+Fehler FehlerDateisystem::geschrieben(const std::string& pfad, Handle* h, Fehler f) {
+    if (f.ok()) {
+        pfade_[*h] = normal(pfad);
+        daten_.insert(normal(pfad));
+        eintraege_.insert(normal(pfad));
+    }
+    return f;
+}
+
+void FehlerDateisystem::veraendert(Handle h) {
+    if (const auto p = pfade_.find(h); p != pfade_.end())
+        daten_.insert(p->second);
+}
+
+Fehler FehlerDateisystem::sichern(Handle h) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.sichern(h);
+    if (f.ok() && pfade_.count(h))
+        daten_.erase(pfade_[h]);
+    return f;
+}
+
+Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.ordnerSichern(o);
+    if (f.ok()) {
+        std::erase_if(eintraege_, [&](const std::string& e) {
+            return normal(std::filesystem::path(e).parent_path().string()) == normal(o);
+        });
+    }
+    return f;
+}
+
+Fehler FehlerDateisystem::loeschen(const std::string& p) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.loeschen(p);
+    if (f.ok()) {
+        daten_.erase(normal(p));
+        eintraege_.erase(normal(p));
+    }
+    return f;
+}
+
+Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.umbenennen(v, n);
+    if (f.ok()) {
+        if (daten_.erase(normal(v)))
+            daten_.insert(normal(n));
+        eintraege_.erase(normal(v));
+        eintraege_.insert(normal(n));
+    }
+    return f;
+}
+
+std::vector<std::string> FehlerDateisystem::ungesichert() const {
+    std::set<std::string> alle = daten_;
+    alle.insert(eintraege_.begin(), eintraege_.end());
+    return {alle.begin(), alle.end()};
 }
 
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {
