@@ -153,37 +153,18 @@ Medienstand LinuxWechselmedium::stand(const std::string& ordner) {
     return st;
 }
 
-Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& vorher) {
-    const auto jetzt = einhaengungenLesen(mountinfo_);
-    const auto gleicheId = [](const std::string& id) {
-        return [&id](const Einhaengung& e) { return e.id == id; };
-    };
-    // A stick pulled without unmounting stays in the table; its device is gone.
-    const bool nochDa = !vorher.medium.id.empty() &&
-                        std::any_of(jetzt.begin(), jetzt.end(), gleicheId(vorher.medium.id)) &&
-                        (!vorher.blockgeraet || [&] {
-                            const std::string g = blockgeraet(vorher.medium.geraet);
-                            return !g.empty() && ersteZeile(g + "/size") != "0";
-                        }());
-    if (nochDa)
-        return Folge::weiter(ordner);
+namespace {
 
-    std::vector<const Einhaengung*> neue;
-    for (const auto& e : jetzt) {
-        if (istPseudoDateisystem(e.typ) ||
-            std::any_of(vorher.tabelle.begin(), vorher.tabelle.end(), gleicheId(e.id)) ||
-            std::any_of(neue.begin(), neue.end(),
-                        [&](const Einhaengung* n) { return n->geraet == e.geraet; }) ||
-            !geraetWechselbar(e.geraet)) {
-            continue;
-        }
-        neue.push_back(&e);
-    }
-    if (neue.size() != 1)
-        return Folge::nochmal(static_cast<int>(neue.size()));
+// The kernel hands a freed mount ID to the next mount, so an ID alone does
+// not tell a stick mounted in place of another.
+bool gleicheEinhaengung(const Einhaengung& a, const Einhaengung& b) {
+    return a.id == b.id && a.geraet == b.geraet && a.einhaengepunkt == b.einhaengepunkt;
+}
 
-    std::string ziel = neue[0]->einhaengepunkt == "/" ? "" : neue[0]->einhaengepunkt;
-    std::istringstream teile(vorher.unterordner);
+// `unterordner` below `punkt`, made where missing.
+Folge ordnerAuf(const std::string& punkt, const std::string& unterordner) {
+    std::string ziel = punkt == "/" ? "" : punkt;
+    std::istringstream teile(unterordner);
     for (std::string teil; std::getline(teile, teil, '/');) {
         const std::string oben = ziel.empty() ? "/" : ziel;
         ziel += "/" + teil;
@@ -196,6 +177,43 @@ Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& v
         }
     }
     return Folge::weiter(ziel.empty() ? "/" : ziel);
+}
+
+}  // namespace
+
+Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& vorher) {
+    const auto jetzt = einhaengungenLesen(mountinfo_);
+    // A stick pulled without unmounting stays in the table; its device is gone.
+    const bool nochDa =
+        !vorher.medium.id.empty() &&
+        std::any_of(jetzt.begin(), jetzt.end(),
+                    [&](const Einhaengung& e) { return gleicheEinhaengung(e, vorher.medium); }) &&
+        (!vorher.blockgeraet || [&] {
+            const std::string g = blockgeraet(vorher.medium.geraet);
+            return !g.empty() && ersteZeile(g + "/size") != "0";
+        }());
+    if (nochDa) {
+        // A stick of the same label may have taken the old one's place.
+        if (!aufgeloest(ordner).empty())
+            return Folge::weiter(ordner);
+        return ordnerAuf(vorher.medium.einhaengepunkt, vorher.unterordner);
+    }
+
+    std::vector<const Einhaengung*> neue;
+    for (const auto& e : jetzt) {
+        const auto gleich = [&](const Einhaengung& v) { return gleicheEinhaengung(e, v); };
+        if (istPseudoDateisystem(e.typ) ||
+            std::any_of(vorher.tabelle.begin(), vorher.tabelle.end(), gleich) ||
+            std::any_of(neue.begin(), neue.end(),
+                        [&](const Einhaengung* n) { return n->geraet == e.geraet; }) ||
+            !geraetWechselbar(e.geraet)) {
+            continue;
+        }
+        neue.push_back(&e);
+    }
+    if (neue.size() != 1)
+        return Folge::nochmal(static_cast<int>(neue.size()));
+    return ordnerAuf(neue[0]->einhaengepunkt, vorher.unterordner);
 }
 
 }  // namespace zorta

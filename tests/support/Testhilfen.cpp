@@ -2,9 +2,13 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -169,6 +173,66 @@ std::vector<std::string> FehlerDateisystem::ungesichert() const {
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {
     return static_cast<int>(std::count_if(meldungen.begin(), meldungen.end(),
                                           [&](const Meldung& m) { return m.text == text; }));
+}
+
+namespace {
+bool befehl(const std::string& zeile) {
+    return std::system((zeile + " >/dev/null 2>&1").c_str()) == 0;
+}
+}  // namespace
+
+Vfatbild::Vfatbild(const std::string& bild, const std::string& etikett) : bild_(bild) {
+    if (::geteuid() != 0) {
+        grund_ = "mounting an image needs root";
+        return;
+    }
+    if (!befehl("truncate -s 8M '" + bild + "'") ||
+        !befehl("mkfs.vfat -n " + etikett + " '" + bild + "'")) {
+        grund_ = "mkfs.vfat (dosfstools) is missing";
+        return;
+    }
+    FILE* p = ::popen(("losetup -f --show '" + bild + "' 2>/dev/null").c_str(), "r");
+    char zeile[256] = {};
+    if (p != nullptr) {
+        if (std::fgets(zeile, sizeof zeile, p) == nullptr)
+            zeile[0] = 0;
+        ::pclose(p);
+    }
+    loop_ = zeile;
+    while (!loop_.empty() && loop_.back() == '\n') loop_.pop_back();
+    if (loop_.empty())
+        grund_ = "no loop device";
+}
+
+Vfatbild::~Vfatbild() {
+    aushaengen();
+    if (!loop_.empty())
+        befehl("losetup -d " + loop_);
+    std::filesystem::remove(bild_);
+}
+
+void Vfatbild::einhaengen(const std::string& punkt) {
+    if (!grund_.empty())
+        return;
+    std::filesystem::create_directories(punkt);
+    if (befehl("mount -t vfat " + loop_ + " '" + punkt + "'") ||
+        befehl("fusefat -o rw+ " + loop_ + " '" + punkt + "'")) {
+        punkt_ = punkt;
+    } else {
+        grund_ = "neither the kernel nor fusefat mounts vfat here";
+    }
+}
+
+void Vfatbild::aushaengen() {
+    if (!punkt_.empty() && !befehl("umount '" + punkt_ + "'"))
+        befehl("umount -l '" + punkt_ + "'");
+    punkt_.clear();
+}
+
+std::string Vfatbild::geraet() const {
+    struct stat st {};
+    ::stat(punkt_.c_str(), &st);
+    return std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
 }
 
 }  // namespace zorta::test

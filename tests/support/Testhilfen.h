@@ -192,6 +192,26 @@ class FakeWechselmedium final : public Wechselmedium {
     }
 };
 
+// A FAT image made by mkfs.vfat and mounted through a loop device: by the
+// kernel's vfat, or by fusefat on the same device where the kernel has none.
+// Unmounted, detached and deleted when the object goes. grund() says why it
+// is not mounted (not root, a tool missing, no FAT driver); "" when it is.
+class Vfatbild {
+  public:
+    Vfatbild(const std::string& bild, const std::string& etikett);
+    ~Vfatbild();
+    Vfatbild(const Vfatbild&) = delete;
+    Vfatbild& operator=(const Vfatbild&) = delete;
+
+    void einhaengen(const std::string& punkt);
+    void aushaengen();
+    const std::string& grund() const { return grund_; }
+    std::string geraet() const;  // "major:minor" of the mounted file system
+
+  private:
+    std::string bild_, loop_, punkt_, grund_;
+};
+
 // Records what would be started and answers with `antwort`.
 class Startprotokoll final : public Starter {
   public:
