@@ -166,29 +166,24 @@ TEST_F(ZerlegungTest, vorhandeneStueckeUndBatchdateiWerdenErsetzt) {
               "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.ZIP >nul\r\n");
 }
 
-TEST_F(ZerlegungTest, ohneZielNurDieMeldung) {
-    quelle("BILD.ZIP", 10, 6);
-    anzeige.ziel.clear();
-    EXPECT_EQ(lauf(), Ausgang::KeinZiel);
-    ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, "Geben Sie bitte ein Zielverzeichnis an !");
-    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
-    EXPECT_TRUE(anzeige.sanduhrWechsel.empty());
-    EXPECT_TRUE(test::namenIn(zielordner).empty());
-}
-
 struct Altzustand {
     const char* name;
     std::int64_t teil, quelle;
+    std::string ziel = "ziel";  // "" when none was chosen
 };
 class UngueltigerAuftragTest : public ZerlegungTest,
                                public testing::WithParamInterface<Altzustand> {};
 TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
     quelle("BILD.ZIP", 10, GetParam().teil);
     auftrag.Quellgröße = GetParam().quelle;
-    EXPECT_EQ(lauf(), Ausgang::Abgelehnt);
+    const bool ohneZiel = GetParam().ziel.empty();
+    if (ohneZiel)
+        anzeige.ziel.clear();
+    EXPECT_EQ(lauf(), ohneZiel ? Ausgang::KeinZiel : Ausgang::Abgelehnt);
     ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, texte::UngueltigerAuftrag);
+    EXPECT_EQ(anzeige.meldungen[0].text, ohneZiel ? texte::KeinZiel : texte::UngueltigerAuftrag);
+    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
+    EXPECT_TRUE(anzeige.sanduhrWechsel.empty());
     EXPECT_TRUE(test::namenIn(zielordner).empty());
     EXPECT_EQ(fs.operationen(), 0);
 }
@@ -196,7 +191,8 @@ TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
 INSTANTIATE_TEST_SUITE_P(Altzustaende, UngueltigerAuftragTest, testing::Values(
     Altzustand{"teilNull", 0, 10},
     Altzustand{"teilNegativ", -1024, 10},
-    Altzustand{"quelleLeer", 6, 0}),
+    Altzustand{"quelleLeer", 6, 0},
+    Altzustand{"ohneZiel", 6, 10, ""}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -235,53 +231,13 @@ TEST_F(ZerlegungTest, quelleMitZiffernendungAusserhalbDesZielsIstErlaubt) {
               "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.001 >nul\r\n");
 }
 
-TEST_F(ZerlegungTest, geschrumpfteQuelleEndetMitFehler62) {
-    quelle("BILD.ZIP", 100'000, 60'000);
-    ::truncate(auftrag.Quelldatei.c_str(), 70'000);
-    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
-    ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, "Fehler #  62\rEinlesen hinter Dateiende");
-    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Keins);
-    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
-    EXPECT_TRUE(anzeige.zortaAn);
-    EXPECT_FALSE(anzeige.geleert);
+// The old drive notation prompts on A: and B: only, in either case.
+TEST(AltesLaufwerk, nurAundBMitBackslash) {
+    for (const char* ja : {"a:\\", "A:\\", "b:\\x", "B:\\TEILE"})
+        EXPECT_TRUE(aufLaufwerkAoderB(ja)) << ja;
+    for (const char* nein : {"C:\\", "A:", "/a:\\", ""})
+        EXPECT_FALSE(aufLaufwerkAoderB(nein)) << nein;
 }
-
-struct Laufwerksfall {
-    const char* name;
-    std::string ziel;
-    bool fragt;
-};
-class DiskettenTest : public ZerlegungTest, public testing::WithParamInterface<Laufwerksfall> {};
-TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
-    // The old drive notation names a folder relative to the current one here.
-    const auto vorher = std::filesystem::current_path();
-    std::filesystem::current_path(zielordner);
-    std::filesystem::create_directory(GetParam().ziel);
-    quelle("BILD.ZIP", 25, 10);
-    anzeige.ziel = GetParam().ziel;
-    const Ausgang aus = lauf();
-    std::filesystem::current_path(vorher);
-    ASSERT_EQ(aus, Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen("Legen Sie bitte die nächste Diskette ein !"),
-              GetParam().fragt ? 2 : 0);
-    for (const auto& m : anzeige.meldungen) {
-        if (m.text == texte::NaechsteDiskette) {
-            EXPECT_EQ(m.titel, "Diskette wechseln...");
-            EXPECT_EQ(m.symbol, Symbol::Frage);  // OK and Abbrechen
-        }
-    }
-}
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest, testing::Values(
-    Laufwerksfall{"a", "a:\\", true},
-    Laufwerksfall{"A", "A:\\", true},
-    Laufwerksfall{"b", "b:\\", true},
-    Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
-    Laufwerksfall{"C", "C:\\", false},
-    Laufwerksfall{"ohneBackslash", "A:", false}),
-    [](const auto& info) { return info.param.name; });
-// clang-format on
 
 // A run onto a swapped medium, the prompts answered from the table: the
 // second stick is the folder "neu". Each prompt and the success message must

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -83,7 +82,6 @@ Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
-    veraendert(h);
     if (!jetzt())
         return echt_.schreiben(h, d, n);
     (void)echt_.schreiben(h, d, n / 2);  // a full disk takes part of the data first
@@ -114,16 +112,11 @@ Fehler FehlerDateisystem::geschrieben(const std::string& pfad, Handle* h, Fehler
     return f;
 }
 
-void FehlerDateisystem::veraendert(Handle h) {
-    if (const auto p = pfade_.find(h); p != pfade_.end())
-        daten_.insert(p->second);
-}
-
 Fehler FehlerDateisystem::sichern(Handle h) {
     if (jetzt())
         return fehler_;
     Fehler f = echt_.sichern(h);
-    if (f.ok() && pfade_.count(h))
+    if (f.ok())
         daten_.erase(pfade_[h]);
     return f;
 }
@@ -136,17 +129,6 @@ Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
         std::erase_if(eintraege_, [&](const std::string& e) {
             return normal(std::filesystem::path(e).parent_path().string()) == normal(o);
         });
-    }
-    return f;
-}
-
-Fehler FehlerDateisystem::loeschen(const std::string& p) {
-    if (jetzt())
-        return fehler_;
-    Fehler f = echt_.loeschen(p);
-    if (f.ok()) {
-        daten_.erase(normal(p));
-        eintraege_.erase(normal(p));
     }
     return f;
 }
@@ -167,6 +149,7 @@ Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n)
 std::vector<std::string> FehlerDateisystem::ungesichert() const {
     std::set<std::string> alle = daten_;
     alle.insert(eintraege_.begin(), eintraege_.end());
+    std::erase_if(alle, [](const std::string& p) { return !gibtEs(p); });  // removed since
     return {alle.begin(), alle.end()};
 }
 
@@ -182,45 +165,27 @@ bool befehl(const std::string& zeile) {
 }  // namespace
 
 Vfatbild::Vfatbild(const std::string& bild, const std::string& etikett) : bild_(bild) {
-    if (::geteuid() != 0) {
+    if (::geteuid() != 0)
         grund_ = "mounting an image needs root";
-        return;
-    }
-    if (!befehl("truncate -s 8M '" + bild + "'") ||
-        !befehl("mkfs.vfat -n " + etikett + " '" + bild + "'")) {
+    else if (!befehl("truncate -s 8M '" + bild + "' && mkfs.vfat -n " + etikett + " '" + bild +
+                     "'"))
         grund_ = "mkfs.vfat (dosfstools) is missing";
-        return;
-    }
-    FILE* p = ::popen(("losetup -f --show '" + bild + "' 2>/dev/null").c_str(), "r");
-    char zeile[256] = {};
-    if (p != nullptr) {
-        if (std::fgets(zeile, sizeof zeile, p) == nullptr)
-            zeile[0] = 0;
-        ::pclose(p);
-    }
-    loop_ = zeile;
-    while (!loop_.empty() && loop_.back() == '\n') loop_.pop_back();
-    if (loop_.empty())
-        grund_ = "no loop device";
 }
 
 Vfatbild::~Vfatbild() {
     aushaengen();
-    if (!loop_.empty())
-        befehl("losetup -d " + loop_);
     std::filesystem::remove(bild_);
 }
 
 void Vfatbild::einhaengen(const std::string& punkt) {
-    if (!grund_.empty())
-        return;
     std::filesystem::create_directories(punkt);
-    if (befehl("mount -t vfat " + loop_ + " '" + punkt + "'") ||
-        befehl("fusefat -o rw+ " + loop_ + " '" + punkt + "'")) {
-        punkt_ = punkt;
-    } else {
+    // The loop device goes with the unmount (autoclear).
+    if (grund_.empty() && !befehl("mount -t vfat -o loop '" + bild_ + "' '" + punkt + "'") &&
+        !befehl("fusefat -o rw+ '" + bild_ + "' '" + punkt + "'")) {
         grund_ = "neither the kernel nor fusefat mounts vfat here";
     }
+    if (grund_.empty())
+        punkt_ = punkt;
 }
 
 void Vfatbild::aushaengen() {

@@ -76,18 +76,15 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler ueberspringen(Handle h, std::size_t n) override {
-        veraendert(h);
         return jetzt() ? fehler_ : echt_.ueberspringen(h, n);
     }
     Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override {
-        veraendert(n);
         return jetzt() ? fehler_ : echt_.uebertragen(v, n, max, m);
     }
     Fehler laengeAnPosition(Handle h) override {
-        veraendert(h);
         return jetzt() ? fehler_ : echt_.laengeAnPosition(h);
     }
-    Fehler loeschen(const std::string& p) override;
+    Fehler loeschen(const std::string& p) override { return jetzt() ? fehler_ : echt_.loeschen(p); }
     Fehler existiert(const std::string& p, bool* ja) override {
         return jetzt() ? fehler_ : echt_.existiert(p, ja);
     }
@@ -100,8 +97,8 @@ class FehlerDateisystem final : public Dateisystem {
     }
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
-    // Files written through here whose data or name has not been flushed
-    // since: what a pulled stick would lose. Sorted.
+    // Files opened for writing here whose data (from the opening on) or name
+    // has not been flushed since: what a pulled stick would lose. Sorted.
     std::vector<std::string> ungesichert() const;
 
   private:
@@ -116,7 +113,6 @@ class FehlerDateisystem final : public Dateisystem {
         return f;
     }
     Fehler geschrieben(const std::string& pfad, Handle* h, Fehler f);
-    void veraendert(Handle h);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
@@ -192,9 +188,9 @@ class FakeWechselmedium final : public Wechselmedium {
     }
 };
 
-// A FAT image made by mkfs.vfat and mounted through a loop device: by the
-// kernel's vfat, or by fusefat on the same device where the kernel has none.
-// Unmounted, detached and deleted when the object goes. grund() says why it
+// A FAT image made by mkfs.vfat and mounted through a loop device by the
+// kernel's vfat, or by fusefat where the kernel has none. Unmounted and
+// deleted when the object goes. grund() says why it
 // is not mounted (not root, a tool missing, no FAT driver); "" when it is.
 class Vfatbild {
   public:
@@ -209,7 +205,7 @@ class Vfatbild {
     std::string geraet() const;  // "major:minor" of the mounted file system
 
   private:
-    std::string bild_, loop_, punkt_, grund_;
+    std::string bild_, punkt_, grund_;
 };
 
 // Records what would be started and answers with `antwort`.
