@@ -68,15 +68,14 @@ TEST_F(VfatTest, zweiSticksNacheinanderUnterIhremEtikett) {
     stick1.einhaengen(tmp / "media/STICK1");
     EXPECT_EQ(test::namenIn(tmp / "media/STICK1/teile"), std::vector<std::string>{"BILD.001"});
 
-    fs::create_directory(tmp / "zusammen");
-    for (const auto* t : {"media/STICK1/teile/BILD.001", "media/STICK2/teile/BILD.002",
-                          "media/STICK2/teile/BILD.bat"}) {
-        fs::copy_file(tmp / t, tmp / ("zusammen/" + fs::path(t).filename().string()));
-    }
+    // Rejoined from the pieces brought together on the second stick.
+    test::schreibeText(tmp / "media/STICK2/teile/BILD.001",
+                       test::lies(tmp / "media/STICK1/teile/BILD.001"));
     std::string ausgabe;
-    EXPECT_EQ(
-        stapelAusfuehren(test::lies(tmp / "zusammen/BILD.bat"), tmp / "zusammen", fs, &ausgabe), 0);
-    EXPECT_TRUE(test::lies(tmp / "zusammen/BILD.ZIP") == test::lies(auftrag.Quelldatei));
+    EXPECT_EQ(stapelAusfuehren(test::lies(tmp / "media/STICK2/teile/BILD.bat"),
+                               tmp / "media/STICK2/teile", fs, &ausgabe),
+              0);
+    EXPECT_TRUE(test::lies(tmp / "media/STICK2/teile/BILD.ZIP") == test::lies(auftrag.Quelldatei));
 }
 
 }  // namespace

@@ -175,11 +175,9 @@ class FakeWechselmedium final : public Wechselmedium {
     bool wechselbar = false;
     std::string unterordner;      // what stand() reports
     std::deque<Folge> antworten;  // of folgen() in turn; then the same folder
-    int folgenAufrufe = 0;
     bool istWechselbar(const std::string&) override { return wechselbar; }
     Medienstand stand(const std::string&) override { return {{}, {}, false, unterordner}; }
     Folge folgen(const std::string& ordner, const Medienstand&) override {
-        ++folgenAufrufe;
         if (antworten.empty())
             return Folge::weiter(ordner);
         Folge f = antworten.front();
