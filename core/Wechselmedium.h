@@ -13,7 +13,7 @@ struct Einhaengung {
     std::string einhaengepunkt;
     std::string typ;     // file-system type
     std::string quelle;  // mount source, e.g. /dev/sdb1 or server:/share
-    std::string id;      // a new one for every mount, even of the same medium
+    std::string id;      // the kernel's mount ID; a freed one is handed out again
 };
 
 std::vector<Einhaengung> einhaengungenLesen(const std::string& mountinfo);
@@ -47,10 +47,11 @@ class Wechselmedium {
     virtual bool istWechselbar(const std::string& ordner) = 0;
     // Taken just before the next-disk prompt.
     virtual Medienstand stand(const std::string& ordner) = 0;
-    // After the prompt: `ordner` while its medium is still there; else, when
-    // exactly one removable medium has been mounted since `vorher` (a stick
-    // mounted again counts), the folder at the same place below its mount
-    // point, made when missing; else an empty folder (ask again).
+    // After the prompt: `ordner` while its medium is still there (made again
+    // when a stick of the same label took its place); else, when exactly one
+    // removable medium has been mounted since `vorher` (a stick mounted again
+    // counts), the folder at the same place below its mount point, made when
+    // missing; else an empty folder (ask again).
     virtual Folge folgen(const std::string& ordner, const Medienstand& vorher) = 0;
 };
 

@@ -36,7 +36,7 @@ std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordn
                                     const std::string& stueck) {
     return std::string(texte::NaechsteDiskette) + "\n" +
            (kandidaten > 1 ? texte::MehrereDatentraeger : texte::KeinNeuerDatentraeger) +
-           " Das nächste Teil, " + stueck + ", wird dann auf dem neuen Datenträger " +
+           "\nDas nächste Teil, " + stueck + ", wird auf dem neuen Datenträger " +
            (unterordner.empty() ? std::string("in das oberste Verzeichnis")
                                 : "in den Ordner „" + unterordner + "“") +
            " geschrieben.";
