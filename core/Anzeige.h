@@ -25,6 +25,12 @@ class Zerlegungsanzeige {
     virtual void zortaAktiv(bool an) = 0;
     // A modal message box with a single OK button.
     virtual void meldung(const std::string& text, const std::string& titel, Symbol symbol) = 0;
+    // A modal box with OK and Abbrechen and no icon; true for OK. A display
+    // that cannot ask shows the text and goes on.
+    virtual bool frage(const std::string& text, const std::string& titel) {
+        meldung(text, titel, Symbol::Keins);
+        return true;
+    }
     // Asked between blocks and before every prompt; true ends the run
     // through its failure path without an error box. May be called from the
     // thread that runs the cut.

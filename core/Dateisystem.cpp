@@ -222,6 +222,31 @@ Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std:
     return {};
 }
 
+Fehler PosixDateisystem::sichern(Handle h) {
+    while (::fsync(h) != 0) {
+        if (errno != EINTR)
+            return Fehler::ausErrno(errno);
+    }
+    return {};
+}
+
+Fehler PosixDateisystem::ordnerSichern(const std::string& ordner) {
+    const int fd =
+        ::open(ordner.empty() ? "." : ordner.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return Fehler::ausErrno(errno, ordner);
+    int r;
+    while ((r = ::fsync(fd)) != 0 && errno == EINTR) {
+    }
+    const int err = errno;
+    ::close(fd);
+    // EINVAL: the file system keeps no folder of its own to flush; its
+    // entries go to the medium with the files' data.
+    if (r != 0 && err != EINVAL)
+        return Fehler::ausErrno(err, ordner);
+    return {};
+}
+
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
                      bool* offeneLuecke) {
     const bool nullen = n > 0 && daten[0] == 0 && std::memcmp(daten, daten + 1, n - 1) == 0;

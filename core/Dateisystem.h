@@ -53,6 +53,12 @@ class Dateisystem {
     // Follows links, so two spellings of one file give one identity.
     virtual Fehler kennung(const std::string& pfad, Dateikennung* k) = 0;
     virtual Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) = 0;
+    // Puts the file's data and length on the medium before returning (fsync).
+    virtual Fehler sichern(Handle h) = 0;
+    // Puts the folder's entries (names created, renamed or removed in it) on
+    // the medium; a new file is found after a crash or a pulled stick only
+    // once this and sichern() of the file have returned.
+    virtual Fehler ordnerSichern(const std::string& ordner) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -72,6 +78,8 @@ class PosixDateisystem final : public Dateisystem {
     Fehler umbenennen(const std::string& von, const std::string& nach) override;
     Fehler kennung(const std::string& pfad, Dateikennung* k) override;
     Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) override;
+    Fehler sichern(Handle h) override;
+    Fehler ordnerSichern(const std::string& ordner) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so

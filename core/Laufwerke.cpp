@@ -1,6 +1,12 @@
 #include "Laufwerke.h"
 
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include "Pfade.h"
 
@@ -26,7 +32,8 @@ bool systemort(const std::string& punkt) {
 
 }  // namespace
 
-std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim) {
+std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim,
+                                const Datentraegerkunde& kunde) {
     std::vector<Laufwerk> liste = {{"/ (Dateisystem)", "/"}};
     if (!heim.empty() && heim != "/")
         liste.push_back({"Persönlicher Ordner (" + heim + ")", heim});
@@ -36,10 +43,51 @@ std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const s
             continue;
         const bool bekannt =
             std::any_of(liste.begin(), liste.end(), [&](const Laufwerk& l) { return l.pfad == p; });
-        if (!bekannt)
+        if (bekannt)
+            continue;
+        if (kunde.wechselbar && kunde.wechselbar(e.geraet)) {
+            std::string etikett = kunde.etikett ? kunde.etikett(e.quelle) : "";
+            if (etikett.empty())
+                etikett = Dateiname(p);  // automounters name the folder after the label
+            liste.push_back({"Wechselmedium " + etikett + " (" + p + ")", p});
+        } else {
             liste.push_back({Dateiname(p) + " (" + p + ")", p});
+        }
     }
     return liste;
+}
+
+std::string etikettVon(const std::string& quelle, const std::string& nachEtikett) {
+    char ziel[PATH_MAX];
+    if (quelle.empty() || quelle[0] != '/' || ::realpath(quelle.c_str(), ziel) == nullptr)
+        return "";
+    DIR* d = ::opendir(nachEtikett.c_str());
+    if (d == nullptr)
+        return "";
+    std::string etikett;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        char geraet[PATH_MAX];
+        if (name == "." || name == ".." ||
+            ::realpath((nachEtikett + "/" + name).c_str(), geraet) == nullptr ||
+            std::strcmp(geraet, ziel) != 0) {
+            continue;
+        }
+        // udev writes blanks and other unsafe bytes as \xHH.
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            if (name.compare(i, 2, "\\x") == 0 && i + 3 < name.size() &&
+                std::isxdigit(static_cast<unsigned char>(name[i + 2])) &&
+                std::isxdigit(static_cast<unsigned char>(name[i + 3]))) {
+                etikett += static_cast<char>(std::stoi(name.substr(i + 2, 2), nullptr, 16));
+                i += 3;
+            } else {
+                etikett += name[i];
+            }
+        }
+        break;
+    }
+    ::closedir(d);
+    return etikett;
 }
 
 std::size_t laufwerkVon(const std::vector<Laufwerk>& liste, const std::string& ordner) {

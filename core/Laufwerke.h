@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,24 @@ struct Laufwerk {
     bool operator==(const Laufwerk&) const = default;
 };
 
+// What the list asks about a mounted volume; replaced in tests.
+struct Datentraegerkunde {
+    std::function<bool(const std::string& geraet)> wechselbar;      // "major:minor"
+    std::function<std::string(const std::string& quelle)> etikett;  // "" when it has none
+};
+
 // The roots a user writes to: the file-system root, the home folder, and
 // every mounted volume a file manager shows (removable media, other disks,
 // network shares). Pseudo file systems and system places are left out.
-std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim);
+// Removable media are named by label and mount point, so that two sticks
+// can be told apart.
+std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim,
+                                const Datentraegerkunde& kunde = {});
+
+// The label of the device `quelle` (e.g. /dev/sdb1) from the links in
+// `nachEtikett`, as udev lays them out; "" when none points at it.
+std::string etikettVon(const std::string& quelle,
+                       const std::string& nachEtikett = "/dev/disk/by-label");
 
 // The entry whose path holds `ordner` most closely; 0 when none does.
 std::size_t laufwerkVon(const std::vector<Laufwerk>& liste, const std::string& ordner);

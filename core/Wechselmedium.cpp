@@ -3,10 +3,16 @@
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <set>
 #include <sstream>
+
+#include "Dateisystem.h"
 
 namespace zorta {
 
@@ -66,7 +72,7 @@ std::vector<Einhaengung> einhaengungenLesen(const std::string& mountinfo) {
         if (f.size() < 5 || strich + 2 >= f.size())
             continue;
         tabelle.push_back(
-            {f[2], entschluesseln(f[4]), f[strich + 1], entschluesseln(f[strich + 2])});
+            {f[2], entschluesseln(f[4]), f[strich + 1], entschluesseln(f[strich + 2]), f[0]});
     }
     return tabelle;
 }
@@ -96,10 +102,10 @@ bool istPseudoDateisystem(const std::string& typ) {
 LinuxWechselmedium::LinuxWechselmedium(std::string mountinfo, std::string sysBlock)
     : mountinfo_(std::move(mountinfo)), sysBlock_(std::move(sysBlock)) {}
 
-bool LinuxWechselmedium::geraetWechselbar(const std::string& majorMinor) const {
+std::string LinuxWechselmedium::blockgeraet(const std::string& majorMinor) const {
     DIR* d = ::opendir(sysBlock_.c_str());
     if (d == nullptr)
-        return false;
+        return "";
     std::string gefunden;
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
@@ -112,12 +118,17 @@ bool LinuxWechselmedium::geraetWechselbar(const std::string& majorMinor) const {
     }
     ::closedir(d);
     if (gefunden.empty())
-        return false;
-    std::string geraet = sysBlock_ + "/" + gefunden;
+        return "";
+    const std::string geraet = sysBlock_ + "/" + gefunden;
     // A partition has no flag of its own; its disk is the folder above it.
     if (std::ifstream(geraet + "/partition").good())
-        geraet = aufgeloest(geraet) + "/..";
-    return ersteZeile(geraet + "/removable") == "1";
+        return aufgeloest(geraet) + "/..";
+    return geraet;
+}
+
+bool LinuxWechselmedium::geraetWechselbar(const std::string& majorMinor) const {
+    const std::string geraet = blockgeraet(majorMinor);
+    return !geraet.empty() && ersteZeile(geraet + "/removable") == "1";
 }
 
 bool LinuxWechselmedium::istWechselbar(const std::string& ordner) {
@@ -129,12 +140,80 @@ bool LinuxWechselmedium::istWechselbar(const std::string& ordner) {
     return e != nullptr && geraetWechselbar(e->geraet);
 }
 
-Fehler LinuxWechselmedium::bereit(const std::string& ordner) {
-    if (aufgeloest(ordner).empty())
-        return Fehler::nummer(fehlernr::PfadNichtGefunden);
-    if (!istWechselbar(ordner))
-        return Fehler::nummer(fehlernr::NichtBereit);
-    return {};
+Medienstand LinuxWechselmedium::stand(const std::string& ordner) {
+    Medienstand st;
+    st.tabelle = einhaengungenLesen(mountinfo_);
+    const std::string pfad = aufgeloest(ordner);
+    if (const Einhaengung* e = einhaengungVon(st.tabelle, pfad)) {
+        st.medium = *e;
+        st.blockgeraet = !blockgeraet(e->geraet).empty();
+        const std::size_t laenge = e->einhaengepunkt == "/" ? 0 : e->einhaengepunkt.size();
+        st.unterordner = pfad.size() > laenge ? pfad.substr(laenge + 1) : "";
+    }
+    return st;
+}
+
+namespace {
+
+// The kernel hands a freed mount ID to the next mount, so an ID alone does
+// not tell a stick mounted in place of another.
+bool gleicheEinhaengung(const Einhaengung& a, const Einhaengung& b) {
+    return a.id == b.id && a.geraet == b.geraet && a.einhaengepunkt == b.einhaengepunkt;
+}
+
+// `unterordner` below `punkt`, made where missing.
+Folge ordnerAuf(const std::string& punkt, const std::string& unterordner) {
+    std::string ziel = punkt == "/" ? "" : punkt;
+    std::istringstream teile(unterordner);
+    for (std::string teil; std::getline(teile, teil, '/');) {
+        const std::string oben = ziel.empty() ? "/" : ziel;
+        ziel += "/" + teil;
+        if (::mkdir(ziel.c_str(), 0777) == 0) {
+            // The new folder's name lives in the folder above it.
+            if (Fehler f = PosixDateisystem().ordnerSichern(oben); !f.ok())
+                return Folge::gescheitert(f);
+        } else if (errno != EEXIST) {
+            return Folge::gescheitert(Fehler::ausErrno(errno, ziel));
+        }
+    }
+    return Folge::weiter(ziel.empty() ? "/" : ziel);
+}
+
+}  // namespace
+
+Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& vorher) {
+    const auto jetzt = einhaengungenLesen(mountinfo_);
+    // A stick pulled without unmounting stays in the table; its device is gone.
+    const bool nochDa =
+        !vorher.medium.id.empty() &&
+        std::any_of(jetzt.begin(), jetzt.end(),
+                    [&](const Einhaengung& e) { return gleicheEinhaengung(e, vorher.medium); }) &&
+        (!vorher.blockgeraet || [&] {
+            const std::string g = blockgeraet(vorher.medium.geraet);
+            return !g.empty() && ersteZeile(g + "/size") != "0";
+        }());
+    if (nochDa) {
+        // A stick of the same label may have taken the old one's place.
+        if (!aufgeloest(ordner).empty())
+            return Folge::weiter(ordner);
+        return ordnerAuf(vorher.medium.einhaengepunkt, vorher.unterordner);
+    }
+
+    std::vector<const Einhaengung*> neue;
+    for (const auto& e : jetzt) {
+        const auto gleich = [&](const Einhaengung& v) { return gleicheEinhaengung(e, v); };
+        if (istPseudoDateisystem(e.typ) ||
+            std::any_of(vorher.tabelle.begin(), vorher.tabelle.end(), gleich) ||
+            std::any_of(neue.begin(), neue.end(),
+                        [&](const Einhaengung* n) { return n->geraet == e.geraet; }) ||
+            !geraetWechselbar(e.geraet)) {
+            continue;
+        }
+        neue.push_back(&e);
+    }
+    if (neue.size() != 1)
+        return Folge::nochmal(static_cast<int>(neue.size()));
+    return ordnerAuf(neue[0]->einhaengepunkt, vorher.unterordner);
 }
 
 }  // namespace zorta

@@ -7,34 +7,63 @@
 
 namespace zorta {
 
-// Decides whether a target folder is on a medium that is swapped between
-// pieces (the port's floppy drive), and whether it is still there after the
-// user was asked to swap. Replaced in tests.
-class Wechselmedium {
-  public:
-    virtual ~Wechselmedium() = default;
-    virtual bool istWechselbar(const std::string& ordner) = 0;
-    // After the next-disk prompt: ok, 71 when no removable medium holds the
-    // folder any more, 76 when the folder is gone.
-    virtual Fehler bereit(const std::string& ordner) = 0;
-};
-
-// For targets that never prompt (benchmarks, tools).
-class KeinWechselmedium final : public Wechselmedium {
-  public:
-    bool istWechselbar(const std::string&) override { return false; }
-    Fehler bereit(const std::string&) override { return {}; }
-};
-
 // One line of the mount table, decoded.
 struct Einhaengung {
     std::string geraet;  // "major:minor"
     std::string einhaengepunkt;
     std::string typ;     // file-system type
     std::string quelle;  // mount source, e.g. /dev/sdb1 or server:/share
+    std::string id;      // the kernel's mount ID; a freed one is handed out again
 };
 
 std::vector<Einhaengung> einhaengungenLesen(const std::string& mountinfo);
+
+// The mounts as they stood when the user was asked for the next medium.
+struct Medienstand {
+    std::vector<Einhaengung> tabelle;
+    Einhaengung medium;        // the mount that held the target folder
+    bool blockgeraet = false;  // ... and had a block device to watch
+    std::string unterordner;   // the target folder below that mount point; "" at its top
+};
+
+// Where the run goes on after a next-disk prompt.
+struct Folge {
+    std::string ordner;  // the folder for the next piece; empty: ask again
+    int kandidaten = 0;  // when asking again: new media found (none or several)
+    Fehler fehler;       // the folder could not be made on the new medium
+
+    static Folge weiter(std::string ordner) { return {std::move(ordner), 0, {}}; }
+    static Folge nochmal(int kandidaten) { return {"", kandidaten, {}}; }
+    static Folge gescheitert(Fehler f) { return {"", 0, std::move(f)}; }
+};
+
+// Decides whether a target folder is on a medium that is swapped between
+// pieces (the port's floppy drive), and follows the swap: a new stick is
+// mounted under its own label, so the next piece goes where it appeared.
+// Replaced in tests.
+class Wechselmedium {
+  public:
+    virtual ~Wechselmedium() = default;
+    virtual bool istWechselbar(const std::string& ordner) = 0;
+    // Taken just before the next-disk prompt.
+    virtual Medienstand stand(const std::string& ordner) = 0;
+    // After the prompt: `ordner` while its medium is still there (made again
+    // when a stick of the same label took its place); else, when exactly one
+    // removable medium has been mounted since `vorher` (a stick mounted again
+    // counts), the folder at the same place below its mount point, made when
+    // missing; else an empty folder (ask again).
+    virtual Folge folgen(const std::string& ordner, const Medienstand& vorher) = 0;
+};
+
+// For targets that never prompt (benchmarks, tools).
+class KeinWechselmedium final : public Wechselmedium {
+  public:
+    bool istWechselbar(const std::string&) override { return false; }
+    Medienstand stand(const std::string&) override { return {}; }
+    Folge folgen(const std::string& ordner, const Medienstand&) override {
+        return Folge::weiter(ordner);
+    }
+};
 
 // Reads /proc/self/mountinfo and /sys/class/block; both places can be moved
 // into a test folder.
@@ -43,10 +72,15 @@ class LinuxWechselmedium final : public Wechselmedium {
     explicit LinuxWechselmedium(std::string mountinfo = "/proc/self/mountinfo",
                                 std::string sysBlock = "/sys/class/block");
     bool istWechselbar(const std::string& ordner) override;
-    Fehler bereit(const std::string& ordner) override;
+    Medienstand stand(const std::string& ordner) override;
+    Folge folgen(const std::string& ordner, const Medienstand& vorher) override;
+    // True for a device ("major:minor") whose disk says it is removable.
+    bool geraetWechselbar(const std::string& majorMinor) const;
 
   private:
-    bool geraetWechselbar(const std::string& majorMinor) const;
+    // The device's folder in sysfs, its disk's for a partition; "" when the
+    // device is gone or was never a block device.
+    std::string blockgeraet(const std::string& majorMinor) const;
     std::string mountinfo_;
     std::string sysBlock_;
 };

@@ -32,6 +32,16 @@ Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle q
     return luecke ? fs.laengeAnPosition(ziel) : Fehler{};
 }
 
+std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordner,
+                                    const std::string& stueck) {
+    return std::string(texte::NaechsteDiskette) + "\n" +
+           (kandidaten > 1 ? texte::MehrereDatentraeger : texte::KeinNeuerDatentraeger) +
+           "\nDas nächste Teil, " + stueck + ", wird auf dem neuen Datenträger " +
+           (unterordner.empty() ? std::string("in das oberste Verzeichnis")
+                                : "in den Ordner „" + unterordner + "“") +
+           " geschrieben.";
+}
+
 bool aufLaufwerkAoderB(const std::string& stueckpfad) {
     if (stueckpfad.size() < 3 || stueckpfad.compare(1, 2, ":\\") != 0)
         return false;
@@ -52,8 +62,8 @@ class Lauf {
   private:
     bool wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                     std::int64_t anzahl);
-    Fehler stueckeSchreiben(const std::string& praefix, const std::string& stamm,
-                            const std::string& ordner, std::int64_t anzahl, Kopierzeile& zeile);
+    Fehler stueckeSchreiben(std::int64_t anzahl, Kopierzeile& zeile);
+    Fehler mediumWechseln(const std::string& naechstes);
     Fehler batchSchreiben(const std::string& inhalt);
     void scheitern(const Fehler& f);
 
@@ -66,7 +76,10 @@ class Lauf {
     OffeneDatei batch_;
     std::string begonnenesStueck_;  // piece path begun and not yet closed in full
     std::string batchEntwurf_;      // temporary batch file while it is written
-    double schritt_ = 0;            // progress per piece
+    std::string ordner_, praefix_;  // the target folder; another after a swap
+    std::string stamm_;
+    bool wechselbar_ = false;  // the medium is swapped between pieces
+    double schritt_ = 0;       // progress per piece
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -79,30 +92,37 @@ Ausgang Lauf::ausfuehren() {
         a_.Quellgröße / a_.Teilgröße + (a_.Quellgröße % a_.Teilgröße != 0 ? 1 : 0);
     schritt_ = static_cast<double>(anz_.fortschrittMaximum()) / static_cast<double>(anzahl);
 
-    const std::string ordner = anz_.zielverzeichnis();
-    if (ordner.empty()) {
+    ordner_ = anz_.zielverzeichnis();
+    if (ordner_.empty()) {
         anz_.meldung(texte::KeinZiel, texte::Titel, Symbol::Information);
         return Ausgang::KeinZiel;
     }
-    const std::string praefix = Ordnerpraefix(ordner);
-    const std::string stamm = Dateiname(OhneEndung(a_.Quelldatei));
-    if (wuerdeQuelleUeberschreiben(praefix, stamm, anzahl)) {
+    praefix_ = Ordnerpraefix(ordner_);
+    stamm_ = Dateiname(OhneEndung(a_.Quelldatei));
+    if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl)) {
         anz_.meldung(texte::QuelleWuerdeUeberschrieben, texte::Titel, Symbol::Information);
         return Ausgang::Abgelehnt;
     }
 
     anz_.sanduhr(true);
-    a_.Batchdatei = praefix + stamm + "bat";
+    a_.Batchdatei = praefix_ + stamm_ + "bat";
 
     Kopierzeile zeile;
     Fehler f = fs_.oeffneLesen(a_.Quelldatei, quelle_.ziel());
     if (f.ok())
-        f = stueckeSchreiben(praefix, stamm, ordner, anzahl, zeile);
+        f = stueckeSchreiben(anzahl, zeile);
     if (f.ok())
         f = quelle_.schliessen();
     if (f.ok()) {
         zeile.abschliessen(Dateiname(a_.Quelldatei));
         f = batchSchreiben(batchInhalt(zeile.text()));
+    }
+    // The user pulls the last medium once the success message is up. A batch
+    // file whose name did not reach it counts as not written, like a piece.
+    if (f.ok() && wechselbar_) {
+        f = fs_.ordnerSichern(ordner_);
+        if (!f.ok())
+            batchEntwurf_ = a_.Batchdatei;
     }
     if (!f.ok()) {
         scheitern(f);
@@ -150,23 +170,16 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     return false;
 }
 
-Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& stamm,
-                              const std::string& ordner, std::int64_t anzahl, Kopierzeile& zeile) {
-    const bool diskette = aufLaufwerkAoderB(praefix) || medium_.istWechselbar(ordner);
+Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Kopierzeile& zeile) {
+    wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
     const auto puffer = std::make_unique<char[]>(Blockgroesse);
     const float maximum = anz_.fortschrittMaximum();
     a_.Leseposition = 0;
-    bool gewechselt = false;
     for (std::int64_t nr = 1; a_.Leseposition < a_.Quellgröße; ++nr) {
-        const std::string pfad = praefix + stamm + Stuecknummer(nr);
+        const std::string pfad = praefix_ + stamm_ + Stuecknummer(nr);
         begonnenesStueck_ = pfad;
         anz_.statuszeile(texte::Kopiere + pfad);
         anz_.neuZeichnen();
-        // A pulled stick must not let the next piece land on the system disk.
-        if (gewechselt) {
-            if (Fehler f = medium_.bereit(ordner); !f.ok())
-                return f;
-        }
         bool vorhanden = false;
         if (Fehler f = fs_.existiert(pfad, &vorhanden); !f.ok())
             return f;
@@ -183,8 +196,18 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
             !f.ok()) {
             return f;
         }
+        // A swapped medium leaves with the piece: it counts as written only
+        // once its data and its name are on the medium.
+        if (wechselbar_) {
+            if (Fehler f = fs_.sichern(stueck_.handle()); !f.ok())
+                return f;
+        }
         if (Fehler f = stueck_.schliessen(); !f.ok())
             return f;
+        if (wechselbar_) {
+            if (Fehler f = fs_.ordnerSichern(ordner_); !f.ok())
+                return f;
+        }
         begonnenesStueck_.clear();
         zeile.stueckAnfuegen(Dateiname(pfad));
 
@@ -192,15 +215,36 @@ Fehler Lauf::stueckeSchreiben(const std::string& praefix, const std::string& sta
         anz_.setzeFortschritt(
             letztes ? maximum
                     : std::min(maximum, static_cast<float>(anz_.fortschritt() + schritt_)));
-        if (!letztes && diskette) {
-            if (anz_.abbruchGewuenscht())
-                return Fehler::nummer(fehlernr::Benutzerunterbrechung);
-            anz_.meldung(texte::NaechsteDiskette, texte::DisketteTitel, Symbol::Keins);
-            gewechselt = true;
+        if (!letztes && wechselbar_) {
+            if (Fehler f = mediumWechseln(stamm_ + Stuecknummer(nr + 1)); !f.ok())
+                return f;
         }
         a_.Leseposition = a_.Teilgröße > rest ? a_.Quellgröße : a_.Leseposition + a_.Teilgröße;
     }
     return {};
+}
+
+Fehler Lauf::mediumWechseln(const std::string& naechstes) {
+    const Fehler abbruch = Fehler::nummer(fehlernr::Benutzerunterbrechung);
+    if (anz_.abbruchGewuenscht())
+        return abbruch;
+    // Taken before the prompt, so that a stick mounted meanwhile counts as new.
+    const Medienstand vorher = medium_.stand(ordner_);
+    std::string text = texte::NaechsteDiskette;
+    for (;;) {
+        if (!anz_.frage(text, texte::DisketteTitel) || anz_.abbruchGewuenscht())
+            return abbruch;
+        const Folge folge = medium_.folgen(ordner_, vorher);
+        if (!folge.fehler.ok())
+            return folge.fehler;
+        if (!folge.ordner.empty()) {
+            ordner_ = folge.ordner;
+            praefix_ = Ordnerpraefix(ordner_);
+            a_.Batchdatei = praefix_ + stamm_ + "bat";
+            return {};
+        }
+        text = naechsteDisketteNochmal(folge.kandidaten, vorher.unterordner, naechstes);
+    }
 }
 
 Fehler Lauf::batchSchreiben(const std::string& inhalt) {
@@ -209,6 +253,10 @@ Fehler Lauf::batchSchreiben(const std::string& inhalt) {
     if (Fehler f = entwurfAnlegen(fs_, a_.Batchdatei, batch_, &batchEntwurf_); !f.ok())
         return f;
     if (Fehler f = fs_.schreiben(batch_.handle(), inhalt.data(), inhalt.size()); !f.ok())
+        return f;
+    // Without this a crash after the rename can leave an empty batch file in
+    // place of the good one it replaced.
+    if (Fehler f = fs_.sichern(batch_.handle()); !f.ok())
         return f;
     if (Fehler f = batch_.schliessen(); !f.ok())
         return f;

@@ -28,7 +28,16 @@ inline constexpr const char* Abgebrochen =
     "Zorta abgebrochen. Die fertigen Teile bleiben erhalten, eine Batchdatei wurde nicht "
     "geschrieben.";
 inline constexpr const char* Titel = "Zorta";
+inline constexpr const char* KeinNeuerDatentraeger = "Es wurde kein neuer Datenträger gefunden.";
+inline constexpr const char* MehrereDatentraeger =
+    "Es wurden mehrere neue Datenträger gefunden. Lassen Sie bitte nur einen eingesteckt.";
 }  // namespace texte
+
+// The next-disk prompt once more, after OK found no new medium (`kandidaten`
+// 0) or several: says where piece `stueck` will go on the medium, `unterordner`
+// being the target folder below the old medium's top ("" for the top).
+std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordner,
+                                    const std::string& stueck);
 
 enum class Ausgang { Erfolg, KeinZiel, Abgelehnt, Fehlgeschlagen, Abgebrochen };
 

@@ -33,6 +33,8 @@ class KeinDateisystem final : public zorta::Dateisystem {
     zorta::Fehler verzeichnis(const std::string&, std::vector<std::string>*) override {
         return nein();
     }
+    zorta::Fehler sichern(Handle) override { return nein(); }
+    zorta::Fehler ordnerSichern(const std::string&) override { return nein(); }
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "Laufwerke.h"
 #include "Testhilfen.h"
@@ -12,30 +13,21 @@ namespace {
 using test::Testordner;
 namespace fs = std::filesystem;
 
-// A made-up sysfs: sda a fixed disk, sdb a USB stick with partition sdb1,
-// sr0 an optical drive; each as the kernel lays it out.
+// A made-up sysfs as the kernel lays it out: sda and sde fixed disks, sdb a
+// stick with partition sdb1, sdc and sdd sticks without partitions.
 class WechselmediumTest : public testing::Test {
   protected:
     void SetUp() override {
         geraet("sda", "8:0", "0");
         geraet("sdb", "8:16", "1");
+        geraet("sdc", "8:32", "1");
+        geraet("sdd", "8:48", "1");
+        geraet("sde", "8:64", "0");
         fs::create_directories(tmp / "devices/sdb/sdb1");
         test::schreibeText(tmp / "devices/sdb/sdb1/dev", "8:17\n");
         test::schreibeText(tmp / "devices/sdb/sdb1/partition", "1\n");
         fs::create_directories(tmp / "class/block");
         fs::create_directory_symlink("../../devices/sdb/sdb1", tmp / "class/block/sdb1");
-        platte = tmp / "platte";
-        stick = tmp / "stick";
-        fs::create_directories(platte + "/ordner");
-        fs::create_directories(stick + "/teile");
-        test::schreibeText(tmp / "mountinfo",
-                           "21 1 8:1 / " + platte +
-                               " rw - ext4 /dev/sda1 rw\n"
-                               "22 1 0:5 / " +
-                               platte +
-                               "/ordner rw shared:2 - tmpfs tmpfs rw\n"
-                               "23 1 8:17 / " +
-                               stick + " rw,nosuid shared:3 master:1 - vfat /dev/sdb1 rw\n");
     }
     void geraet(const std::string& name, const std::string& dev, const std::string& wechselbar) {
         fs::create_directories(tmp / ("devices/" + name));
@@ -49,27 +41,66 @@ class WechselmediumTest : public testing::Test {
     }
 
     Testordner tmp;
-    std::string platte, stick;
 };
 
-TEST_F(WechselmediumTest, partitionDesSticksIstWechselbarDiePlatteNicht) {
+// After a next-disk prompt: mounts given as "id major:minor folder" below
+// the test folder; the target is STICK1/teile; "" expects to be asked again.
+struct Wechsel {
+    const char* name;
+    std::vector<std::string> vorher;
+    std::vector<std::vector<std::string>> danach;  // at each OK
+    std::vector<std::string> erwartet;             // at each OK
+    bool gezogen = false;                          // sdb leaves the machine still mounted
+};
+
+class MedienwechselTest : public WechselmediumTest, public testing::WithParamInterface<Wechsel> {
+  protected:
+    void einhaengen(const std::vector<std::string>& punkte) {
+        std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+        for (const auto& p : punkte) {
+            std::istringstream f(p);
+            std::string id, dev, name;
+            f >> id >> dev >> name;
+            fs::create_directories(tmp / name);
+            text += id + " 1 " + dev + " / " + (tmp / name) + " rw - vfat /dev/x rw\n";
+        }
+        test::schreibeText(tmp / "mountinfo", text);
+    }
+};
+
+TEST_P(MedienwechselTest, folgtGenauEinemNeuenDatentraeger) {
+    const auto& w = GetParam();
+    einhaengen(w.vorher);
+    fs::create_directories(tmp / "STICK1/teile");
     auto m = medium();
-    EXPECT_TRUE(m.istWechselbar(stick));
-    EXPECT_TRUE(m.istWechselbar(stick + "/teile"));
-    EXPECT_FALSE(m.istWechselbar(platte));
-    EXPECT_FALSE(m.istWechselbar(platte + "/ordner"));  // tmpfs, no block device
-    EXPECT_FALSE(m.istWechselbar(tmp / "gibt-es-nicht"));
+    EXPECT_TRUE(m.istWechselbar(tmp / "STICK1/teile"));  // through the partition to its disk
+    EXPECT_FALSE(m.istWechselbar(tmp.pfad()));           // 8:1 has no removable flag
+    const Medienstand vorher = m.stand(tmp / "STICK1/teile");
+    EXPECT_EQ(vorher.unterordner, "teile");
+    if (w.gezogen)
+        fs::remove_all(tmp / "devices/sdb");
+    for (std::size_t i = 0; i < w.danach.size(); ++i) {
+        SCOPED_TRACE(i);
+        einhaengen(w.danach[i]);
+        const Folge f = m.folgen(tmp / "STICK1/teile", vorher);
+        ASSERT_TRUE(f.fehler.ok());
+        EXPECT_EQ(f.ordner, w.erwartet[i].empty() ? "" : tmp / w.erwartet[i]);
+        EXPECT_TRUE(f.ordner.empty() || fs::is_directory(f.ordner));
+    }
 }
 
-TEST_F(WechselmediumTest, gezogenerStickIstNichtBereitEinWeggenommenerOrdnerFehlt) {
-    auto m = medium();
-    EXPECT_TRUE(m.bereit(stick + "/teile").ok());
-    // The stick was pulled: only the bare mount point folder is left.
-    test::schreibeText(tmp / "mountinfo", "21 1 8:1 / " + platte + " rw - ext4 /dev/sda1 rw\n");
-    EXPECT_EQ(m.bereit(stick + "/teile").nummer(), 71);
-    fs::remove_all(stick);
-    EXPECT_EQ(m.bereit(stick + "/teile").nummer(), 76);
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Wechsel, MedienwechselTest, testing::Values(
+    Wechsel{"gleicherStick", {"30 8:17 STICK1"}, {{"30 8:17 STICK1"}}, {"STICK1/teile"}},
+    Wechsel{"neuesEtikettWoanders", {"30 8:17 STICK1"}, {{"31 8:32 STICK2", "32 8:64 PLATTE"}}, {"STICK2/teile"}},
+    Wechsel{"erstNichtsDannEiner", {"30 8:17 STICK1"}, {{}, {"31 8:32 STICK2"}}, {"", "STICK2/teile"}},
+    Wechsel{"zweiKandidaten", {"30 8:17 STICK1"}, {{"31 8:32 STICK2", "32 8:48 STICK3"}, {"32 8:48 STICK3"}}, {"", "STICK3/teile"}},
+    Wechsel{"alterZweiterStickZaehltNicht", {"30 8:17 STICK1", "31 8:32 STICK2"}, {{"31 8:32 STICK2"}}, {""}},
+    Wechsel{"freieIdNeuVergeben", {"30 8:17 STICK1"}, {{"30 8:32 STICK2"}}, {"STICK2/teile"}},
+    Wechsel{"wiederEingehaengt", {"30 8:17 STICK1"}, {{"33 8:17 STICK1"}}, {"STICK1/teile"}},
+    Wechsel{"gezogenOhneAushaengen", {"30 8:17 STICK1"}, {{"30 8:17 STICK1"}, {"30 8:17 STICK1", "31 8:32 STICK2"}}, {"", "STICK2/teile"}, true}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST(Einhaengungen, maskierteBlanksUndDieLaengsteUebereinstimmung) {
     Testordner tmp;
@@ -84,24 +115,32 @@ TEST(Einhaengungen, maskierteBlanksUndDieLaengsteUebereinstimmung) {
 }
 
 TEST(Laufwerke, zeigtWurzelHeimUndDatentraegerOhnePseudoDateisysteme) {
-    const std::vector<Einhaengung> t = {{"8:1", "/", "ext4", "/dev/sda1"},
-                                        {"0:22", "/proc", "proc", "proc"},
-                                        {"0:23", "/sys", "sysfs", "sysfs"},
-                                        {"0:24", "/run/user/1000", "tmpfs", "tmpfs"},
-                                        {"0:25", "/sys/fs/cgroup", "cgroup2", "x"},
-                                        {"8:2", "/boot/efi", "vfat", "/dev/sda2"},
-                                        {"8:17", "/media/ich/STICK", "vfat", "/dev/sdb1"},
-                                        {"8:33", "/run/media/ich/KARTE", "exfat", "/dev/sdc1"},
-                                        {"0:40", "/mnt/archiv", "nfs4", "server:/archiv"},
-                                        {"8:3", "/home", "ext4", "/dev/sda3"},
-                                        {"0:41", "/tmp", "tmpfs", "tmpfs"}};
-    EXPECT_EQ(laufwerke(t, "/home/ich"),
-              (std::vector<Laufwerk>{{"/ (Dateisystem)", "/"},
-                                     {"Persönlicher Ordner (/home/ich)", "/home/ich"},
-                                     {"STICK (/media/ich/STICK)", "/media/ich/STICK"},
-                                     {"KARTE (/run/media/ich/KARTE)", "/run/media/ich/KARTE"},
-                                     {"archiv (/mnt/archiv)", "/mnt/archiv"},
-                                     {"home (/home)", "/home"}}));
+    Testordner tmp;  // udev's links: a label with a blank, for the stick only
+    test::schreibeText(tmp / "sdb1", "");
+    fs::create_directory(tmp / "nachEtikett");
+    fs::create_symlink("../sdb1", tmp / "nachEtikett/MEIN\\x20STICK");
+    const Datentraegerkunde kunde{
+        [](const std::string& g) { return g == "8:17" || g == "8:33"; },
+        [&](const std::string& q) { return etikettVon(q, tmp / "nachEtikett"); }};
+    const std::vector<Einhaengung> t = {{"8:1", "/", "ext4", "/dev/sda1", ""},
+                                        {"0:22", "/proc", "proc", "proc", ""},
+                                        {"0:23", "/sys", "sysfs", "sysfs", ""},
+                                        {"0:24", "/run/user/1000", "tmpfs", "tmpfs", ""},
+                                        {"0:25", "/sys/fs/cgroup", "cgroup2", "x", ""},
+                                        {"8:2", "/boot/efi", "vfat", "/dev/sda2", ""},
+                                        {"8:17", "/media/ich/STICK", "vfat", tmp / "sdb1", ""},
+                                        {"8:33", "/run/media/ich/KARTE", "exfat", "/dev/sdc1", ""},
+                                        {"0:40", "/mnt/archiv", "nfs4", "server:/archiv", ""},
+                                        {"8:3", "/home", "ext4", "/dev/sda3", ""},
+                                        {"0:41", "/tmp", "tmpfs", "tmpfs", ""}};
+    EXPECT_EQ(laufwerke(t, "/home/ich", kunde),
+              (std::vector<Laufwerk>{
+                  {"/ (Dateisystem)", "/"},
+                  {"Persönlicher Ordner (/home/ich)", "/home/ich"},
+                  {"Wechselmedium MEIN STICK (/media/ich/STICK)", "/media/ich/STICK"},
+                  {"Wechselmedium KARTE (/run/media/ich/KARTE)", "/run/media/ich/KARTE"},
+                  {"archiv (/mnt/archiv)", "/mnt/archiv"},
+                  {"home (/home)", "/home"}}));
     const auto liste = laufwerke(t, "/home/ich");
     EXPECT_EQ(laufwerkVon(liste, "/home/ich/daten"), 1u);
     EXPECT_EQ(laufwerkVon(liste, "/media/ich/STICK"), 2u);

@@ -124,6 +124,8 @@ struct Namensfall {
     std::string unterordner, datei;
     std::vector<std::string> erwartet;
     std::string zeile;
+    std::string zielZusatz = "";  // appended to the target folder
+    bool altesDa = false;         // a longer first piece and a batch file are there
 };
 
 class NamenTest : public ZerlegungTest, public testing::WithParamInterface<Namensfall> {};
@@ -133,10 +135,17 @@ TEST_P(NamenTest, stammUndKopierzeile) {
     quellordner = tmp / n.unterordner;
     std::filesystem::create_directories(quellordner);
     quelle(n.datei, 10, 6);
+    anzeige.ziel += n.zielZusatz;
+    if (n.altesDa) {
+        test::schreibeText(zielordner + "/" + n.erwartet[0], std::string(100, 'x'));
+        test::schreibeText(zielordner + "/" + n.erwartet.back(), "alt");
+    }
     ASSERT_EQ(lauf(), Ausgang::Erfolg);
     EXPECT_EQ(test::namenIn(zielordner), n.erwartet);
-    const std::string batchname = n.erwartet.back();
-    EXPECT_EQ(test::lies(zielordner + "/" + batchname), "@echo off\r\n" + n.zeile + "\r\n");
+    erwarteStueck(zielordner + "/" + n.erwartet[0], 1);
+    EXPECT_EQ(anzeige.statuszeilen[0], texte::Kopiere + zielordner + "/" + n.erwartet[0]);
+    EXPECT_EQ(auftrag.Batchdatei, zielordner + "/" + n.erwartet.back());
+    EXPECT_EQ(test::lies(auftrag.Batchdatei), "@echo off\r\n" + n.zeile + "\r\n");
 }
 
 // clang-format off
@@ -144,51 +153,31 @@ INSTANTIATE_TEST_SUITE_P(Namen, NamenTest, testing::Values(
     Namensfall{"ohneEndung", "x", "LIESMICH", {"LIESMICH.001", "LIESMICH.002", "LIESMICH.bat"}, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
     Namensfall{"punktNurImOrdner", "a.b", "LIESMICH", {"a.001", "a.002", "a.bat"}, "copy /b a.001 + a.002 LIESMICH >nul"},
     Namensfall{"blankImNamen", "x", "mein bild.zip", {"mein bild.001", "mein bild.002", "mein bild.bat"}, "copy /b \"mein bild.001\" + \"mein bild.002\" \"mein bild.zip\" >nul"},
-    Namensfall{"umlaut", "x", "Bär.zip", {"Bär.001", "Bär.002", "Bär.bat"}, "copy /b Bär.001 + Bär.002 Bär.zip >nul"}),
+    Namensfall{"umlaut", "x", "Bär.zip", {"Bär.001", "Bär.002", "Bär.bat"}, "copy /b Bär.001 + Bär.002 Bär.zip >nul"},
+    Namensfall{"zielMitTrennerAmEnde", "x", "BILD.ZIP", {"BILD.001", "BILD.002", "BILD.bat"}, "copy /b BILD.001 + BILD.002 BILD.ZIP >nul", "/"},
+    Namensfall{"altesWirdErsetzt", "x", "BILD.ZIP", {"BILD.001", "BILD.002", "BILD.bat"}, "copy /b BILD.001 + BILD.002 BILD.ZIP >nul", "", true},
+    Namensfall{"ziffernendungAusserhalbDesZiels", "x", "BILD.001", {"BILD.001", "BILD.002", "BILD.bat"}, "copy /b BILD.001 + BILD.002 BILD.001 >nul"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
-
-TEST_F(ZerlegungTest, zielOrdnerMitTrennerAmEnde) {
-    quelle("BILD.ZIP", 10, 6);
-    anzeige.ziel = zielordner + "/";
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(auftrag.Batchdatei, zielordner + "/BILD.bat");
-    EXPECT_EQ(anzeige.statuszeilen[0], "Kopiere Daten nach " + zielordner + "/BILD.001");
-}
-
-TEST_F(ZerlegungTest, vorhandeneStueckeUndBatchdateiWerdenErsetzt) {
-    quelle("BILD.ZIP", 10, 6);
-    test::schreibeText(zielordner + "/BILD.001", std::string(100, 'x'));
-    test::schreibeText(zielordner + "/BILD.bat", "alt");
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    erwarteStueck(zielordner + "/BILD.001", 1);
-    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
-              "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.ZIP >nul\r\n");
-}
-
-TEST_F(ZerlegungTest, ohneZielNurDieMeldung) {
-    quelle("BILD.ZIP", 10, 6);
-    anzeige.ziel.clear();
-    EXPECT_EQ(lauf(), Ausgang::KeinZiel);
-    ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, "Geben Sie bitte ein Zielverzeichnis an !");
-    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
-    EXPECT_TRUE(anzeige.sanduhrWechsel.empty());
-    EXPECT_TRUE(test::namenIn(zielordner).empty());
-}
 
 struct Altzustand {
     const char* name;
     std::int64_t teil, quelle;
+    std::string ziel = "ziel";  // "" when none was chosen
 };
 class UngueltigerAuftragTest : public ZerlegungTest,
                                public testing::WithParamInterface<Altzustand> {};
 TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
     quelle("BILD.ZIP", 10, GetParam().teil);
     auftrag.Quellgröße = GetParam().quelle;
-    EXPECT_EQ(lauf(), Ausgang::Abgelehnt);
+    const bool ohneZiel = GetParam().ziel.empty();
+    if (ohneZiel)
+        anzeige.ziel.clear();
+    EXPECT_EQ(lauf(), ohneZiel ? Ausgang::KeinZiel : Ausgang::Abgelehnt);
     ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, texte::UngueltigerAuftrag);
+    EXPECT_EQ(anzeige.meldungen[0].text, ohneZiel ? texte::KeinZiel : texte::UngueltigerAuftrag);
+    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
+    EXPECT_TRUE(anzeige.sanduhrWechsel.empty());
     EXPECT_TRUE(test::namenIn(zielordner).empty());
     EXPECT_EQ(fs.operationen(), 0);
 }
@@ -196,7 +185,8 @@ TEST_P(UngueltigerAuftragTest, lehntAbOhneEineDateiZuBeruehren) {
 INSTANTIATE_TEST_SUITE_P(Altzustaende, UngueltigerAuftragTest, testing::Values(
     Altzustand{"teilNull", 0, 10},
     Altzustand{"teilNegativ", -1024, 10},
-    Altzustand{"quelleLeer", 6, 0}),
+    Altzustand{"quelleLeer", 6, 0},
+    Altzustand{"ohneZiel", 6, 10, ""}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -228,87 +218,77 @@ INSTANTIATE_TEST_SUITE_P(Selbst, SelbstschutzTest, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST_F(ZerlegungTest, quelleMitZiffernendungAusserhalbDesZielsIstErlaubt) {
-    quelle("BILD.001", 10, 6);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(test::lies(zielordner + "/BILD.bat"),
-              "@echo off\r\ncopy /b BILD.001 + BILD.002 BILD.001 >nul\r\n");
+// The old drive notation prompts on A: and B: only, in either case.
+TEST(AltesLaufwerk, nurAundBMitBackslash) {
+    for (const char* ja : {"a:\\", "A:\\", "b:\\x", "B:\\TEILE"})
+        EXPECT_TRUE(aufLaufwerkAoderB(ja)) << ja;
+    for (const char* nein : {"C:\\", "A:", "/a:\\", ""})
+        EXPECT_FALSE(aufLaufwerkAoderB(nein)) << nein;
 }
 
-TEST_F(ZerlegungTest, geschrumpfteQuelleEndetMitFehler62) {
-    quelle("BILD.ZIP", 100'000, 60'000);
-    ::truncate(auftrag.Quelldatei.c_str(), 70'000);
-    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
-    ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, "Fehler #  62\rEinlesen hinter Dateiende");
-    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Keins);
-    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
-    EXPECT_TRUE(anzeige.zortaAn);
-    EXPECT_FALSE(anzeige.geleert);
-}
-
-struct Laufwerksfall {
+// A run onto a swapped medium, the prompts answered from the table: the
+// second stick is the folder "neu". Each prompt and the success message must
+// find every file written so far on the medium flushed.
+struct Medienfall {
     const char* name;
-    std::string ziel;
-    bool fragt;
+    std::int64_t laenge;        // in pieces of 10 bytes
+    std::vector<Folge> folgen;  // answers of the medium after each OK
+    int abbrechenBei;           // the prompt answered with Abbrechen; 0: none
+    Ausgang ausgang;
+    std::vector<std::string> aufErstem, aufZweitem;
+    int fragen;
 };
-class DiskettenTest : public ZerlegungTest, public testing::WithParamInterface<Laufwerksfall> {};
-TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
-    // The old drive notation names a folder relative to the current one here.
-    const auto vorher = std::filesystem::current_path();
-    std::filesystem::current_path(zielordner);
-    std::filesystem::create_directory(GetParam().ziel);
-    quelle("BILD.ZIP", 25, 10);
-    anzeige.ziel = GetParam().ziel;
-    const Ausgang aus = lauf();
-    std::filesystem::current_path(vorher);
-    ASSERT_EQ(aus, Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen("Legen Sie bitte die nächste Diskette ein !"),
-              GetParam().fragt ? 2 : 0);
-    for (const auto& m : anzeige.meldungen) {
-        if (m.text == texte::NaechsteDiskette) {
-            EXPECT_EQ(m.titel, "Diskette wechseln...");
-            EXPECT_EQ(m.symbol, Symbol::Keins);
+
+class MedienTest : public ZerlegungTest, public testing::WithParamInterface<Medienfall> {};
+
+TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
+    const auto& m = GetParam();
+    const std::string neu = tmp / "neu";
+    std::filesystem::create_directory(neu);
+    medium.wechselbar = true;
+    medium.unterordner = "ziel";
+    for (auto f : m.folgen) {
+        if (f.ordner == "neu")
+            f.ordner = neu;
+        medium.antworten.push_back(f);
+    }
+    quelle("BILD.ZIP", m.laenge, 10);
+    int fragen = 0;
+    anzeige.beiMeldung = [&](const auto& meldung) {
+        const bool frage = meldung.symbol == Symbol::Frage;
+        if (frage || meldung.text == texte::Erfolg) {
+            EXPECT_TRUE(fs.ungesichert().empty()) << meldung.text;
         }
+        fragen += frage;
+        anzeige.antwort = fragen != m.abbrechenBei;
+        if (frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty()) {
+            EXPECT_EQ(meldung.text,
+                      naechsteDisketteNochmal(m.folgen[0].kandidaten, "ziel", "BILD.002"));
+        }
+    };
+    EXPECT_EQ(lauf(), m.ausgang);
+    EXPECT_EQ(fragen, m.fragen);
+    EXPECT_EQ(test::namenIn(zielordner), m.aufErstem);
+    EXPECT_EQ(test::namenIn(neu), m.aufZweitem);
+    if (m.ausgang == Ausgang::Fehlgeschlagen) {
+        EXPECT_EQ(anzeige.meldungen.back().text, fehlermeldungZerlegung(m.folgen.back().fehler));
+    }
+    if (!m.aufZweitem.empty()) {
+        EXPECT_EQ(anzeige.statuszeilen[1], texte::Kopiere + neu + "/BILD.002");
     }
 }
+
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest, testing::Values(
-    Laufwerksfall{"a", "a:\\", true},
-    Laufwerksfall{"A", "A:\\", true},
-    Laufwerksfall{"b", "b:\\", true},
-    Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
-    Laufwerksfall{"C", "C:\\", false},
-    Laufwerksfall{"ohneBackslash", "A:", false}),
+INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
+    Medienfall{"einStueckFragtNicht", 10, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.bat"}, {}, 0},
+    Medienfall{"gleicherStick", 30, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.002", "BILD.003", "BILD.bat"}, {}, 2},
+    Medienfall{"neuerStick", 30, {Folge::weiter("neu")}, 0, Ausgang::Erfolg, {"BILD.001"}, {"BILD.002", "BILD.003", "BILD.bat"}, 2},
+    Medienfall{"erstNichtsDannStick", 20, {Folge::nochmal(0), Folge::weiter("neu")}, 0, Ausgang::Erfolg, {"BILD.001"}, {"BILD.002", "BILD.bat"}, 2},
+    Medienfall{"zweiKandidatenDannAbbrechen", 20, {Folge::nochmal(2)}, 2, Ausgang::Abgebrochen, {"BILD.001"}, {}, 2},
+    Medienfall{"abbrechen", 30, {}, 1, Ausgang::Abgebrochen, {"BILD.001"}, {}, 1},
+    Medienfall{"ordnerNichtAnlegbar", 20, {Folge::gescheitert(Fehler::nummer(70))}, 0, Ausgang::Fehlgeschlagen, {"BILD.001"}, {}, 1}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
-
-TEST_F(ZerlegungTest, einStueckAufDisketteFragtNicht) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 10, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 0);
-}
-
-TEST_F(ZerlegungTest, wechselmediumFragtUndPrueftVorJedemWeiterenStueck) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 30, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 2);
-    EXPECT_EQ(medium.bereitAufrufe, 2);
-}
-
-TEST_F(ZerlegungTest, gezogenerStickBeendetDenLaufMitNichtBereit) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 30, 10);
-    anzeige.beiMeldung = [this](const auto& m) {
-        if (m.text == texte::NaechsteDiskette)
-            medium.zustand = Fehler::nummer(71);
-    };
-    EXPECT_EQ(lauf(), Ausgang::Fehlgeschlagen);
-    EXPECT_EQ(anzeige.meldungen.back().text, "Fehler #  71\rDatenträger nicht bereit");
-    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{"BILD.001"});
-}
 
 // Every file operation of a run made to fail in turn, with each kind of error.
 struct Fehlerart {
@@ -316,6 +296,7 @@ struct Fehlerart {
     Fehler fehler;
     bool kurzesLesen;
     int erwartet;
+    bool wechselbar = false;
 };
 
 class FehlerinjektionTest : public ZerlegungTest, public testing::WithParamInterface<Fehlerart> {};
@@ -332,6 +313,7 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
         anzeige = Anzeigeprotokoll{};
         anzeige.ziel = zielordner;
         quelle("BILD.ZIP", 100'000, 40'000);
+        medium.wechselbar = art.wechselbar;
         fs.fehlerBei(n, art.fehler, art.kurzesLesen);
         const Ausgang aus = lauf();
         if (fs.operationen() < n) {
@@ -340,6 +322,8 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktRaeumtAufUndMeldetIhn) {
         }
         EXPECT_EQ(fs.offen(), 0);
         EXPECT_EQ(test::offeneDeskriptoren(), deskriptoren);
+        // On a stick, a file whose flush failed counts as not written.
+        EXPECT_TRUE(!art.wechselbar || fs.ungesichert().empty());
         // Whatever is left is complete: earlier pieces, and an old or new batch file.
         for (const auto& name : test::namenIn(zielordner)) {
             if (name == "BILD.bat") {
@@ -379,6 +363,7 @@ INSTANTIATE_TEST_SUITE_P(Fehlerarten, FehlerinjektionTest, testing::Values(
     Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), false, 76},
     Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), false, 71},
     Fehlerart{"eaFehler", Fehler::ausErrno(EIO), false, 57},
+    Fehlerart{"eaFehlerAufStick", Fehler::ausErrno(EIO), false, 57, true},
     Fehlerart{"kurzesLesen", Fehler{}, true, 62}),
     [](const auto& info) { return info.param.name; });
 // clang-format on

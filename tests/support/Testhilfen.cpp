@@ -2,9 +2,12 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -87,13 +90,114 @@ Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
+    pfade_.erase(h);
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
     return jetzt() ? fehler_ : f;
+}
+
+namespace {
+std::string normal(const std::string& pfad) {
+    std::string p = std::filesystem::path(pfad).lexically_normal().string();
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+}  // namespace
+
+Fehler FehlerDateisystem::geschrieben(const std::string& pfad, Handle* h, Fehler f) {
+    if (f.ok()) {
+        pfade_[*h] = normal(pfad);
+        daten_.insert(normal(pfad));
+        eintraege_.insert(normal(pfad));
+    }
+    return f;
+}
+
+Fehler FehlerDateisystem::sichern(Handle h) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.sichern(h);
+    if (f.ok())
+        daten_.erase(pfade_[h]);
+    return f;
+}
+
+Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.ordnerSichern(o);
+    if (f.ok()) {
+        std::erase_if(eintraege_, [&](const std::string& e) {
+            return normal(std::filesystem::path(e).parent_path().string()) == normal(o);
+        });
+    }
+    return f;
+}
+
+Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
+    if (jetzt())
+        return fehler_;
+    Fehler f = echt_.umbenennen(v, n);
+    if (f.ok()) {
+        if (daten_.erase(normal(v)))
+            daten_.insert(normal(n));
+        eintraege_.erase(normal(v));
+        eintraege_.insert(normal(n));
+    }
+    return f;
+}
+
+std::vector<std::string> FehlerDateisystem::ungesichert() const {
+    std::set<std::string> alle = daten_;
+    alle.insert(eintraege_.begin(), eintraege_.end());
+    std::erase_if(alle, [](const std::string& p) { return !gibtEs(p); });  // removed since
+    return {alle.begin(), alle.end()};
 }
 
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {
     return static_cast<int>(std::count_if(meldungen.begin(), meldungen.end(),
                                           [&](const Meldung& m) { return m.text == text; }));
+}
+
+namespace {
+bool befehl(const std::string& zeile) {
+    return std::system((zeile + " >/dev/null 2>&1").c_str()) == 0;
+}
+}  // namespace
+
+Vfatbild::Vfatbild(const std::string& bild, const std::string& etikett) : bild_(bild) {
+    if (::geteuid() != 0)
+        grund_ = "mounting an image needs root";
+    else if (!befehl("truncate -s 8M '" + bild + "' && mkfs.vfat -n " + etikett + " '" + bild +
+                     "'"))
+        grund_ = "mkfs.vfat (dosfstools) is missing";
+}
+
+Vfatbild::~Vfatbild() {
+    aushaengen();
+    std::filesystem::remove(bild_);
+}
+
+void Vfatbild::einhaengen(const std::string& punkt) {
+    std::filesystem::create_directories(punkt);
+    // The loop device goes with the unmount (autoclear).
+    if (grund_.empty() && !befehl("mount -t vfat -o loop '" + bild_ + "' '" + punkt + "'") &&
+        !befehl("fusefat -o rw+ '" + bild_ + "' '" + punkt + "'")) {
+        grund_ = "neither the kernel nor fusefat mounts vfat here";
+    }
+    if (grund_.empty())
+        punkt_ = punkt;
+}
+
+void Vfatbild::aushaengen() {
+    if (!punkt_.empty() && !befehl("umount '" + punkt_ + "'"))
+        befehl("umount -l '" + punkt_ + "'");
+    punkt_.clear();
+}
+
+std::string Vfatbild::geraet() const {
+    struct stat st {};
+    ::stat(punkt_.c_str(), &st);
+    return std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
 }
 
 }  // namespace zorta::test

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,8 @@ class FehlerDateisystem final : public Dateisystem {
         kurz_ = kurzesLesen;
         zaehler_ = 0;
         ausgeloest_ = false;
+        daten_.clear();
+        eintraege_.clear();
     }
     int operationen() const { return zaehler_; }
     bool ausgeloest() const { return ausgeloest_; }
@@ -62,10 +67,10 @@ class FehlerDateisystem final : public Dateisystem {
         return oeffne([&] { return echt_.oeffneLesen(p, h); });
     }
     Fehler oeffneSchreiben(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneSchreiben(p, h); });
+        return geschrieben(p, h, oeffne([&] { return echt_.oeffneSchreiben(p, h); }));
     }
     Fehler oeffneNeu(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneNeu(p, h); });
+        return geschrieben(p, h, oeffne([&] { return echt_.oeffneNeu(p, h); }));
     }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
@@ -83,15 +88,18 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler existiert(const std::string& p, bool* ja) override {
         return jetzt() ? fehler_ : echt_.existiert(p, ja);
     }
-    Fehler umbenennen(const std::string& v, const std::string& n) override {
-        return jetzt() ? fehler_ : echt_.umbenennen(v, n);
-    }
+    Fehler umbenennen(const std::string& v, const std::string& n) override;
     Fehler kennung(const std::string& p, Dateikennung* k) override {
         return jetzt() ? fehler_ : echt_.kennung(p, k);
     }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override {
         return jetzt() ? fehler_ : echt_.verzeichnis(o, n);
     }
+    Fehler sichern(Handle h) override;
+    Fehler ordnerSichern(const std::string& o) override;
+    // Files opened for writing here whose data (from the opening on) or name
+    // has not been flushed since: what a pulled stick would lose. Sorted.
+    std::vector<std::string> ungesichert() const;
 
   private:
     bool jetzt(bool lesend = false);
@@ -104,6 +112,9 @@ class FehlerDateisystem final : public Dateisystem {
             ++offen_;
         return f;
     }
+    Fehler geschrieben(const std::string& pfad, Handle* h, Fehler f);
+    std::map<Handle, std::string> pfade_;  // handles open for writing
+    std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
     int ziel_ = 0;
     int zaehler_ = 0;
@@ -130,6 +141,7 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
     bool zortaAn = true;
     // Runs at each message box, e.g. to pull a stick while a prompt is open.
     std::function<void(const Meldung&)> beiMeldung;
+    bool antwort = true;  // what frage() answers
 
     std::string zielverzeichnis() const override { return ziel; }
     void statuszeile(const std::string& t) override { statuszeilen.push_back(t); }
@@ -151,19 +163,47 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
         if (beiMeldung)
             beiMeldung(meldungen.back());
     }
+    bool frage(const std::string& text, const std::string& titel) override {
+        meldung(text, titel, Symbol::Frage);
+        return antwort;
+    }
     int anzahlMeldungen(const std::string& text) const;
 };
 
 class FakeWechselmedium final : public Wechselmedium {
   public:
     bool wechselbar = false;
-    Fehler zustand;  // what bereit() answers
-    int bereitAufrufe = 0;
+    std::string unterordner;      // what stand() reports
+    std::deque<Folge> antworten;  // of folgen() in turn; then the same folder
     bool istWechselbar(const std::string&) override { return wechselbar; }
-    Fehler bereit(const std::string&) override {
-        ++bereitAufrufe;
-        return zustand;
+    Medienstand stand(const std::string&) override { return {{}, {}, false, unterordner}; }
+    Folge folgen(const std::string& ordner, const Medienstand&) override {
+        if (antworten.empty())
+            return Folge::weiter(ordner);
+        Folge f = antworten.front();
+        antworten.pop_front();
+        return f;
     }
+};
+
+// A FAT image made by mkfs.vfat and mounted through a loop device by the
+// kernel's vfat, or by fusefat where the kernel has none. Unmounted and
+// deleted when the object goes. grund() says why it
+// is not mounted (not root, a tool missing, no FAT driver); "" when it is.
+class Vfatbild {
+  public:
+    Vfatbild(const std::string& bild, const std::string& etikett);
+    ~Vfatbild();
+    Vfatbild(const Vfatbild&) = delete;
+    Vfatbild& operator=(const Vfatbild&) = delete;
+
+    void einhaengen(const std::string& punkt);
+    void aushaengen();
+    const std::string& grund() const { return grund_; }
+    std::string geraet() const;  // "major:minor" of the mounted file system
+
+  private:
+    std::string bild_, punkt_, grund_;
 };
 
 // Records what would be started and answers with `antwort`.

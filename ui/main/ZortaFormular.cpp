@@ -485,3 +485,10 @@ void ZortaFormular::meldung(const std::string& t, const std::string& titel, zort
                                                                      : QMessageBox::NoIcon;
     Meldungen::zeige(this, ausPfad(t), text(titel), symbol);
 }
+
+bool ZortaFormular::frage(const std::string& t, const std::string& titel) {
+    fortschrittZeigen();
+    return Meldungen::zeige(this, ausPfad(t), text(titel), QMessageBox::NoIcon,
+                            QMessageBox::Ok | QMessageBox::Cancel,
+                            QMessageBox::Ok) == QMessageBox::Ok;
+}

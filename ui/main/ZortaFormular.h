@@ -76,6 +76,7 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     void anzeigenLeeren() override;
     void zortaAktiv(bool an) override;
     void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
+    bool frage(const std::string& text, const std::string& titel) override;
 
   protected:
     void closeEvent(QCloseEvent* e) override;

@@ -73,8 +73,12 @@ void Verzeichnisliste::keyPressEvent(QKeyEvent* e) {
 }
 
 std::vector<zorta::Laufwerk> frmZielBox::aktuelleLaufwerke() {
+    const zorta::LinuxWechselmedium medium;
+    const zorta::Datentraegerkunde kunde{
+        [&](const std::string& geraet) { return medium.geraetWechselbar(geraet); },
+        [](const std::string& quelle) { return zorta::etikettVon(quelle); }};
     return zorta::laufwerke(zorta::einhaengungenLesen("/proc/self/mountinfo"),
-                            zuPfad(QDir::homePath()));
+                            zuPfad(QDir::homePath()), kunde);
 }
 
 frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* eltern,
