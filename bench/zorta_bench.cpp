@@ -207,6 +207,7 @@ Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int6
     };
     auto schneiden = [&] {
         fenster->Command1_Click();
+        while (fenster->laeuft()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return !Meldungen::protokoll().empty() &&
                Meldungen::protokoll().back().text ==
                    QStringLiteral("Zorta erfolgreich durchgeführt !");

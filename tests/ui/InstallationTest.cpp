@@ -27,6 +27,42 @@ class InstallationTest : public QObject {
         QVERIFY(QFileInfo::exists(u.handbuch));
     }
 
+    // Options are read before a display is looked for.
+    // clang-format off
+    void befehlszeile_data() {
+        QTest::addColumn<QString>("programm");
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("ausgabe");  // part of stdout, or of stderr when the status is not 0
+        QTest::newRow("hilfe") << "bin/zorta" << QStringList{"--help"} << 0 << "Aufruf: zorta [DATEI]";
+        QTest::newRow("version") << "bin/zorta" << QStringList{"--version"} << 0 << "Zorta 1.00";
+        QTest::newRow("unbekannt") << "bin/zorta" << QStringList{"--gibt-es-nicht"} << 2 << "Unbekannte Option";
+        QTest::newRow("zweiDateien") << "bin/zorta" << QStringList{"a", "b"} << 2 << "Nur eine Datei";
+        QTest::newRow("ohneAnzeige") << "bin/zorta" << QStringList{} << 1 << "Keine grafische Anzeige";
+        QTest::newRow("batchHilfe") << "libexec/zorta/zorta-batch" << QStringList{"--help"} << 0 << "Aufruf: zorta-batch";
+        QTest::newRow("batchVersion") << "libexec/zorta/zorta-batch" << QStringList{"--version"} << 0 << "1.00";
+    }
+    // clang-format on
+    void befehlszeile() {
+        QFETCH(QString, programm);
+        QFETCH(QStringList, argumente);
+        QFETCH(int, status);
+        QFETCH(QString, ausgabe);
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        p.setProcessEnvironment(env);
+        p.start(prefix + "/" + programm, argumente);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), status);
+        const QString text =
+            QString::fromUtf8(status == 0 ? p.readAllStandardOutput() : p.readAllStandardError());
+        QVERIFY2(text.contains(ausgabe), qPrintable(text));
+    }
+
     void programmStartet() {
         QProcess zorta;
         auto env = QProcessEnvironment::systemEnvironment();
@@ -57,6 +93,7 @@ class InstallationTest : public QObject {
         fenster.findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
         fenster.MNU_Auswählen_Click();
         fenster.MNU_Zorta_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!fenster.laeuft(), 10000);
         fenster.MNU_Reparatur_Click();
         QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(ziel + "/BILD.ZIP"), 10000);
         QVERIFY(zorta::test::lies(ziel + "/BILD.ZIP") == zorta::test::lies(quelle));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
 
@@ -25,6 +26,15 @@ class QtDateiwahl final : public Dateiwahl {
             dialog.selectFile(info.fileName());
         } else {
             dialog.setDirectory(QDir::currentPath());
+        }
+        // Dot files stay hidden until the user types a name that begins
+        // with a dot (".profile", ".bat").
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            QObject::connect(name, &QLineEdit::textChanged, &dialog, [&dialog](const QString& t) {
+                const bool punkt = QFileInfo(t).fileName().startsWith(u'.');
+                dialog.setFilter(punkt ? dialog.filter() | QDir::Hidden
+                                       : dialog.filter() & ~QDir::Hidden);
+            });
         }
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return std::nullopt;

@@ -1,0 +1,124 @@
+#include "Hintergrundlauf.h"
+
+#include <QMetaObject>
+
+Hintergrundlauf::Hintergrundlauf(zorta::Zerlegungsanzeige& fenster, QObject* eltern)
+    : QObject(eltern), fenster_(fenster) {}
+
+Hintergrundlauf::~Hintergrundlauf() {
+    if (!faden_.joinable())
+        return;
+    abbruch_ = true;
+    {
+        // A run waiting for a box that will never be shown goes on at once.
+        std::lock_guard<std::mutex> sperre(m_);
+        verworfen_ = true;
+    }
+    beantwortet_.notify_all();
+    faden_.join();
+}
+
+void Hintergrundlauf::starten(std::function<void(zorta::Zerlegungsanzeige&)> lauf,
+                              std::function<void()> fertig) {
+    abbruch_ = false;
+    ziel_ = fenster_.zielverzeichnis();
+    maximum_ = fenster_.fortschrittMaximum();
+    fortschritt_ = fenster_.fortschritt();
+    faden_ = std::thread([this, lauf = std::move(lauf), fertig = std::move(fertig)]() mutable {
+        lauf(*this);
+        // Queued behind every display call of the run.
+        QMetaObject::invokeMethod(
+            this,
+            [this, fertig = std::move(fertig)] {
+                faden_.join();
+                if (fertig)
+                    fertig();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Hintergrundlauf::imFenster(std::function<void()> f) {
+    // Dropped by Qt when this object is gone before the call is delivered.
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+}
+
+void Hintergrundlauf::vormerken() {
+    if (ausstehend_)
+        return;  // the pending update takes the new state along
+    ausstehend_ = true;
+    imFenster([this] { abgleichen(); });
+}
+
+void Hintergrundlauf::abgleichen() {
+    std::string status;
+    float stand = 0;
+    bool statusNeu = false, standNeu = false, zeichnen = false;
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        std::swap(status, status_);
+        stand = stand_;
+        statusNeu = statusNeu_;
+        standNeu = standNeu_;
+        zeichnen = zeichnen_;
+        statusNeu_ = standNeu_ = zeichnen_ = ausstehend_ = false;
+    }
+    if (statusNeu)
+        fenster_.statuszeile(status);
+    if (standNeu)
+        fenster_.setzeFortschritt(stand);
+    if (zeichnen)
+        fenster_.neuZeichnen();
+}
+
+void Hintergrundlauf::statuszeile(const std::string& text) {
+    std::lock_guard<std::mutex> sperre(m_);
+    status_ = text;
+    statusNeu_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::neuZeichnen() {
+    std::lock_guard<std::mutex> sperre(m_);
+    zeichnen_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::setzeFortschritt(float position) {
+    fortschritt_ = position;
+    std::lock_guard<std::mutex> sperre(m_);
+    stand_ = position;
+    standNeu_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::sanduhr(bool an) {
+    imFenster([this, an] { fenster_.sanduhr(an); });
+}
+
+void Hintergrundlauf::anzeigenLeeren() {
+    imFenster([this] { fenster_.anzeigenLeeren(); });
+}
+
+void Hintergrundlauf::zortaAktiv(bool an) {
+    imFenster([this, an] { fenster_.zortaAktiv(an); });
+}
+
+void Hintergrundlauf::meldung(const std::string& text, const std::string& titel, zorta::Symbol s) {
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        if (verworfen_)
+            return;
+        antwortDa_ = false;
+    }
+    imFenster([this, text, titel, s] {
+        fenster_.meldung(text, titel, s);
+        {
+            std::lock_guard<std::mutex> sperre(m_);
+            antwortDa_ = true;
+        }
+        beantwortet_.notify_all();
+    });
+    std::unique_lock<std::mutex> sperre(m_);
+    beantwortet_.wait(sperre, [this] { return antwortDa_ || verworfen_; });
+}
