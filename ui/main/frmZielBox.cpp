@@ -150,9 +150,10 @@ frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* 
                                           QStringLiteral("&Abbrechen"));
     Command2 = steuerelement<QPushButton>(this, "Command2", twRechteck(2040, 3480, 1215, 375),
                                           QStringLiteral("&OK"));
-    // Neither is the default button: Enter clicks only the focused one.
+    // Neither is the default button (an auto-default one would become it on
+    // show): Enter clicks only the focused one, through the key filter.
     for (QPushButton* k : {Command1, Command2}) {
-        k->setAutoDefault(true);
+        k->setAutoDefault(false);
         k->setDefault(false);
     }
     QWidget::setTabOrder(Laufwerk1, Verzeichnis1);
@@ -205,9 +206,17 @@ void frmZielBox::Form_KeyPress(int& KeyAscii) {
 }
 
 bool frmZielBox::eventFilter(QObject* objekt, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+    if (e->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(objekt, e);
+    const int taste = static_cast<QKeyEvent*>(e)->key();
+    if (taste == Qt::Key_Escape) {
         int code = 27;
         Form_KeyPress(code);
+        return true;
+    }
+    auto* knopf = qobject_cast<QPushButton*>(objekt);
+    if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
+        knopf->click();
         return true;
     }
     return QDialog::eventFilter(objekt, e);
