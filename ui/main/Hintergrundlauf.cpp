@@ -3,7 +3,10 @@
 #include <QMetaObject>
 
 Hintergrundlauf::Hintergrundlauf(zorta::Zerlegungsanzeige& fenster, QObject* eltern)
-    : QObject(eltern), fenster_(fenster) {}
+    : QObject(eltern), fenster_(fenster) {
+    nachzug_.setSingleShot(true);
+    connect(&nachzug_, &QTimer::timeout, this, [this] { uebertragen(); });
+}
 
 Hintergrundlauf::~Hintergrundlauf() {
     if (!faden_.joinable())
@@ -31,6 +34,8 @@ void Hintergrundlauf::starten(std::function<void(zorta::Zerlegungsanzeige&)> lau
             this,
             [this, fertig = std::move(fertig)] {
                 faden_.join();
+                nachzug_.stop();
+                uebertragen();
                 if (fertig)
                     fertig();
             },
@@ -40,7 +45,15 @@ void Hintergrundlauf::starten(std::function<void(zorta::Zerlegungsanzeige&)> lau
 
 void Hintergrundlauf::imFenster(std::function<void()> f) {
     // Dropped by Qt when this object is gone before the call is delivered.
-    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+    // A held-back status line and bar come first, so the order stays.
+    QMetaObject::invokeMethod(
+        this,
+        [this, f = std::move(f)] {
+            nachzug_.stop();
+            uebertragen();
+            f();
+        },
+        Qt::QueuedConnection);
 }
 
 void Hintergrundlauf::vormerken() {
@@ -51,6 +64,17 @@ void Hintergrundlauf::vormerken() {
 }
 
 void Hintergrundlauf::abgleichen() {
+    constexpr int kPause = 40;
+    if (zuletzt_.isValid() && zuletzt_.elapsed() < kPause) {
+        if (!nachzug_.isActive())
+            nachzug_.start(kPause - static_cast<int>(zuletzt_.elapsed()));
+        return;  // still pending: the run merges into it meanwhile
+    }
+    uebertragen();
+}
+
+void Hintergrundlauf::uebertragen() {
+    zuletzt_.start();
     std::string status;
     float stand = 0;
     bool statusNeu = false, standNeu = false, zeichnen = false;

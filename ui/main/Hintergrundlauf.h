@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -16,6 +18,8 @@
 // to the window's display on the window's thread: status line and bar are
 // merged into at most one pending update, everything else is queued in
 // order, and a message box blocks the run until the user has answered it.
+// Status line and bar change at most every 40 ms: small pieces go by faster
+// than anyone reads, and each repaint costs the copy time.
 class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
   public:
     // `fenster` must outlive this object and belong to this thread.
@@ -46,6 +50,7 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     void imFenster(std::function<void()> f);
     void vormerken();  // REQUIRES: m_ held
     void abgleichen();
+    void uebertragen();
 
     zorta::Zerlegungsanzeige& fenster_;
     std::thread faden_;
@@ -53,6 +58,8 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     std::string ziel_;       // read once when the run starts
     float maximum_ = 0;      // likewise
     float fortschritt_ = 0;  // the run's own view of the bar
+    QElapsedTimer zuletzt_;  // since the window last took the merged update
+    QTimer nachzug_;         // brings the merged update in after the pause
 
     std::mutex m_;
     std::condition_variable beantwortet_;
