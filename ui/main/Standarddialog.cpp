@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <memory>
 
 namespace {
 
@@ -11,7 +12,14 @@ namespace {
 class QtDateiwahl final : public Dateiwahl {
   public:
     std::optional<QString> oeffnen(QWidget* eltern, const Standarddialog& d) override {
-        QFileDialog dialog(eltern, d.DialogTitle);
+        // Destroyed only once the caller has acted on the choice: taking down
+        // its folder model costs tens of milliseconds in a folder of many
+        // pieces, which a repair would otherwise wait for.
+        auto* zeiger = new QFileDialog(eltern, d.DialogTitle);
+        zeiger->setAttribute(Qt::WA_DeleteOnClose, false);
+        const std::unique_ptr<QFileDialog, void (*)(QFileDialog*)> halter(
+            zeiger, [](QFileDialog* w) { w->deleteLater(); });
+        QFileDialog& dialog = *zeiger;
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode((d.Flags & Standarddialog::DateiMussExistieren)
