@@ -5,7 +5,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "CenterForm.h"
 #include "Meldungen.h"
 #include "UiTesthilfen.h"
 #include "frmAbout.h"
@@ -120,23 +119,6 @@ class InfoTest : public QObject {
         about.findChild<QPushButton*>("cmdSysInfo")->click();
         QCOMPARE(starter.auftraege.size(), size_t(1));
         QCOMPARE(starter.auftraege[0].programm, std::string("/usr/bin/hardinfo"));
-    }
-
-    // clang-format off
-    void zentrieren_data() {
-        QTest::addColumn<QSizeF>("schirm");
-        QTest::addColumn<QSizeF>("fenster");
-        QTest::addColumn<QPointF>("ecke");
-        QTest::newRow("mitte") << QSizeF(1024, 768) << QSizeF(624, 448) << QPointF(200, 160);
-        QTest::newRow("ungerade") << QSizeF(1024, 768) << QSizeF(623, 447) << QPointF(200.5, 160.5);
-        QTest::newRow("zuGross") << QSizeF(800, 600) << QSizeF(1000, 700) << QPointF(-100, -50);
-    }
-    // clang-format on
-    void zentrieren() {
-        QFETCH(QSizeF, schirm);
-        QFETCH(QSizeF, fenster);
-        QFETCH(QPointF, ecke);
-        QCOMPARE(zentriert(schirm, fenster), ecke);
     }
 };
 

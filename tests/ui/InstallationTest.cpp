@@ -1,15 +1,9 @@
 // Runs against the tree `cmake --install` put into ZORTA_PREFIX.
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
-#include <QToolButton>
-#include <filesystem>
 
-#include "Meldungen.h"
-#include "UiTesthilfen.h"
-#include "ZortaFormular.h"
+#include "Umgebung.h"
 
 class InstallationTest : public QObject {
     Q_OBJECT
@@ -74,30 +68,6 @@ class InstallationTest : public QObject {
         QCOMPARE(zorta.state(), QProcess::Running);
         zorta.kill();
         zorta.waitForFinished();
-    }
-
-    // A repair from the installed program joins a cut made by it.
-    void reparaturMitDemInstalliertenInterpreter() {
-        Meldungen::testmodus(true);
-        zorta::test::Testordner tmp;
-        const std::string ziel = tmp / "ziel";
-        std::filesystem::create_directory(ziel);
-        const std::string quelle = tmp / "BILD.ZIP";
-        zorta::test::schreibeMuster(quelle, 300'000);
-        ZortaFormular fenster(Umgebung::echt(prefix + "/bin"));
-        auto wahl = std::make_unique<zorta::test::FakeDateiwahl>();
-        wahl->antworten = {QString::fromStdString(quelle),
-                           QString::fromStdString(ziel + "/BILD.bat")};
-        fenster.cmdStandarddialog().setzeWahl(std::move(wahl));
-        fenster.findChild<QLineEdit*>("textDateigröße")->setText(QStringLiteral("100"));
-        fenster.findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
-        fenster.MNU_Auswählen_Click();
-        fenster.MNU_Zorta_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(!fenster.laeuft(), 10000);
-        fenster.MNU_Reparatur_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(ziel + "/BILD.ZIP"), 10000);
-        QVERIFY(zorta::test::lies(ziel + "/BILD.ZIP") == zorta::test::lies(quelle));
-        Meldungen::naechsteAntwort(QMessageBox::Yes);
     }
 };
 

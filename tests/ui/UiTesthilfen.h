@@ -42,16 +42,13 @@ inline void geschlossenLoeschen() {
 class FakeDateiwahl final : public Dateiwahl {
   public:
     struct Aufruf {
-        bool cancelError;
-        QString titel, filter;
-        int flags;
-        QString dateiname;
+        QString filter, dateiname;
     };
     std::deque<QString> antworten;
     std::vector<Aufruf> aufrufe;
 
     std::optional<QString> oeffnen(QWidget*, const Standarddialog& d) override {
-        aufrufe.push_back({d.CancelError, d.DialogTitle, d.Filter, d.Flags, d.FileName});
+        aufrufe.push_back({d.Filter, d.FileName});
         QString a;
         if (!antworten.empty()) {
             a = antworten.front();
