@@ -510,17 +510,16 @@ void ZortaFormular::MNU_Reparatur_Click() {
 
 void ZortaFormular::reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b,
                                         const std::string& batch) {
-    // One watch at a time: a newer repair replaces the older one's report.
-    delete reparaturEnde_;
-    reparatur_ = std::move(b);
-    reparaturEnde_ = new QSocketNotifier(reparatur_->descriptor(), QSocketNotifier::Read, this);
-    connect(reparaturEnde_, &QSocketNotifier::activated, this, [this, batch] {
-        if (!reparatur_->pruefen())
+    // Each repair reports on its own; the watch lives as long as its notifier.
+    auto* melder = new QSocketNotifier(b->descriptor(), QSocketNotifier::Read, this);
+    const std::shared_ptr<zorta::Beobachtung> beobachtung(std::move(b));
+    connect(melder, &QSocketNotifier::activated, this, [this, melder, beobachtung, batch] {
+        if (!beobachtung->pruefen())
             return;
-        reparaturEnde_->deleteLater();
-        reparaturEnde_ = nullptr;
-        const auto b = std::move(reparatur_);
-        const Reparaturergebnis e = reparaturergebnis(batch, b->ende());
+        // The descriptor stays readable while the message box below is open.
+        melder->setEnabled(false);
+        melder->deleteLater();
+        const Reparaturergebnis e = reparaturergebnis(batch, beobachtung->ende());
         Meldungen::zeige(this, e.text, QStringLiteral("Reparatur"),
                          e.erfolg ? QMessageBox::Information : QMessageBox::Warning);
     });

@@ -15,7 +15,6 @@
 #include "Umgebung.h"
 
 class QAction;
-class QSocketNotifier;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -124,8 +123,6 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     bool beendenNachLauf_ = false;
     QString wartendeQuelle_;
     Hintergrundlauf lauf_;
-    std::unique_ptr<zorta::Beobachtung> reparatur_;
-    QSocketNotifier* reparaturEnde_ = nullptr;
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
