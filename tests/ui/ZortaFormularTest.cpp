@@ -1,10 +1,12 @@
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
@@ -466,6 +468,25 @@ class ZortaFormularTest : public QObject {
             QVERIFY2(Meldungen::protokoll()[0].text.contains(teil),
                      qPrintable(Meldungen::protokoll()[0].text));
         QCOMPARE(Meldungen::protokoll()[0].symbol == QMessageBox::Information, status == 0);
+    }
+
+    // The real dialog shows dot files once the typed name begins with a dot.
+    void punktdateien() {
+        Standarddialog echt;
+        echt.Filter = QStringLiteral("Batchdateien (*.bat)|*.bat");
+        QDir::Filters vorher, nachher;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d != nullptr);
+            vorher = d->filter();
+            d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral(".bat"));
+            nachher = d->filter();
+            d->reject();
+        });
+        echt.ShowOpen(fenster.get());
+        QVERIFY(!(vorher & QDir::Hidden));
+        QVERIFY(nachher & QDir::Hidden);
     }
 
     void reparaturEinstellungenBleibenStehen() {
