@@ -1,14 +1,91 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
 #include "Umgebung.h"
 #include "ZortaFormular.h"
 #include "frmSplash.h"
 
+namespace {
+
+const char* const kAufruf = "Aufruf: zorta [DATEI]\n";
+
+void ausgeben(std::FILE* wohin, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), wohin);
+}
+
+// Qt's messages while it looks for a display, shown only when it finds one.
+QStringList& gepuffert() {
+    static QStringList texte;
+    return texte;
+}
+
+// Qt ends the program when no display can be reached; say so in German.
+void ohneAnzeige(QtMsgType typ, const QMessageLogContext&, const QString& text) {
+    if (typ != QtFatalMsg) {
+        gepuffert() << text;
+        return;
+    }
+    ausgeben(stderr, QStringLiteral("zorta: Keine grafische Anzeige erreichbar. Zorta braucht "
+                                    "eine Desktop-Sitzung (X11 oder Wayland).\n"));
+    std::_Exit(1);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    // The command line is read before Qt looks for a display: --help and
+    // --version need none.
+    QStringList argumente;
+    for (int i = 0; i < argc; ++i) argumente << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption hilfe({QStringLiteral("h"), QStringLiteral("help")},
+                                   QStringLiteral("zeigt diese Hilfe"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("zeigt die Version"));
+    parser.addOption(hilfe);
+    parser.addOption(version);
+    if (!parser.parse(argumente)) {
+        const QStringList unbekannt = parser.unknownOptionNames();
+        ausgeben(stderr,
+                 unbekannt.isEmpty()
+                     ? QStringLiteral("zorta: Die Befehlszeile ist ungültig.\n")
+                     : QStringLiteral("zorta: Unbekannte Option „%1“.\n").arg(unbekannt.first()));
+        ausgeben(stderr, QString::fromUtf8(kAufruf) + QStringLiteral("Mehr dazu: zorta --help\n"));
+        return 2;
+    }
+    if (parser.isSet(hilfe)) {
+        ausgeben(stdout,
+                 QString::fromUtf8(kAufruf) +
+                     QStringLiteral(
+                         "Zerlegt eine Datei in nummerierte Teile (BILD.001, BILD.002, …) und "
+                         "schreibt die Batchdatei,\ndie sie wieder zusammensetzt.\n\n"
+                         "  DATEI          wird als Quelle gewählt, sobald eine Teilgröße "
+                         "angegeben ist\n"
+                         "  -h, --help     zeigt diese Hilfe\n"
+                         "  -v, --version  zeigt die Version\n"));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        ausgeben(stdout, QStringLiteral("Velmorix Zorta %1\n").arg(QStringLiteral(ZORTA_VERSION)));
+        return 0;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        ausgeben(stderr, QStringLiteral("zorta: Nur eine Datei kann angegeben werden.\n") +
+                             QString::fromUtf8(kAufruf));
+        return 2;
+    }
+    const QString quelle = parser.positionalArguments().value(0);
+
+    const QtMessageHandler vorher = qInstallMessageHandler(ohneAnzeige);
     QApplication app(argc, argv);
+    qInstallMessageHandler(vorher);
+    for (const QString& t : gepuffert()) ausgeben(stderr, t + u'\n');
     QApplication::setOrganizationName(QStringLiteral("Velmorix"));
     QApplication::setApplicationName(QStringLiteral("Zorta"));
     QApplication::setApplicationVersion(QStringLiteral(ZORTA_VERSION));
@@ -22,10 +99,12 @@ int main(int argc, char* argv[]) {
     // The program ends only through the main window's quit confirmation.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto* splash = new frmSplash([] {
+    auto* splash = new frmSplash([quelle] {
         auto* haupt = new ZortaFormular(Umgebung::echt(QApplication::applicationDirPath()));
         haupt->setAttribute(Qt::WA_DeleteOnClose);
         haupt->show();
+        if (!quelle.isEmpty())
+            haupt->quelleAnbieten(quelle, false);
     });
     splash->show();
     return QApplication::exec();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <algorithm>
 #include <chrono>
@@ -199,7 +200,11 @@ Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int6
         u.registrierung = std::make_unique<zorta::SpeicherRegistrierung>();
         fenster = new ZortaFormular(std::move(u));
         fenster->show();
-        QApplication::processEvents();
+        // The window is on screen and painted before the cut is started,
+        // as it is for a user.
+        QElapsedTimer gezeigt;
+        gezeigt.start();
+        while (gezeigt.elapsed() < 300) QApplication::processEvents(QEventLoop::AllEvents, 50);
         fenster->findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
         fenster->auftrag().Quelldatei = quelle;
         fenster->auftrag().Quellgröße = laenge;
@@ -207,6 +212,7 @@ Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int6
     };
     auto schneiden = [&] {
         fenster->Command1_Click();
+        while (fenster->laeuft()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return !Meldungen::protokoll().empty() &&
                Meldungen::protokoll().back().text ==
                    QStringLiteral("Zorta erfolgreich durchgeführt !");

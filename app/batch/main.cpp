@@ -1,11 +1,28 @@
 // zorta-batch FILE: runs a rejoin batch file in the current folder.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "Dateisystem.h"
 #include "Stapel.h"
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(
+            "Aufruf: zorta-batch BATCHDATEI\n"
+            "Setzt die Teile einer von Zorta geschriebenen Batchdatei im aktuellen "
+            "Verzeichnis wieder zusammen.\n"
+            "Ausgeführt werden nur @echo off, rem und copy /b; jeder andere Befehl "
+            "bricht ab.\n\n"
+            "  --help     zeigt diese Hilfe\n"
+            "  --version  zeigt die Version\n",
+            stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("zorta-batch (Velmorix Zorta) " ZORTA_VERSION "\n", stdout);
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "Aufruf: zorta-batch BATCHDATEI\n");
         return zorta::stapelstatus::NichtUnterstuetzt;

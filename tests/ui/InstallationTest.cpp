@@ -1,16 +1,10 @@
 // Runs against the tree `cmake --install` put into ZORTA_PREFIX, or against
 // the one the environment's ZORTA_PREFIX names (the unpacked package).
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
-#include <QToolButton>
-#include <filesystem>
 
-#include "Meldungen.h"
-#include "UiTesthilfen.h"
-#include "ZortaFormular.h"
+#include "Umgebung.h"
 
 class InstallationTest : public QObject {
     Q_OBJECT
@@ -26,6 +20,42 @@ class InstallationTest : public QObject {
         QVERIFY(QFileInfo::exists(u.handbuch));
     }
 
+    // Options are read before a display is looked for.
+    // clang-format off
+    void befehlszeile_data() {
+        QTest::addColumn<QString>("programm");
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("ausgabe");  // part of stdout, or of stderr when the status is not 0
+        QTest::newRow("hilfe") << "bin/zorta" << QStringList{"--help"} << 0 << "Aufruf: zorta [DATEI]";
+        QTest::newRow("version") << "bin/zorta" << QStringList{"--version"} << 0 << "Zorta 1.00";
+        QTest::newRow("unbekannt") << "bin/zorta" << QStringList{"--gibt-es-nicht"} << 2 << "Unbekannte Option";
+        QTest::newRow("zweiDateien") << "bin/zorta" << QStringList{"a", "b"} << 2 << "Nur eine Datei";
+        QTest::newRow("ohneAnzeige") << "bin/zorta" << QStringList{} << 1 << "Keine grafische Anzeige";
+        QTest::newRow("batchHilfe") << "libexec/zorta/zorta-batch" << QStringList{"--help"} << 0 << "Aufruf: zorta-batch";
+        QTest::newRow("batchVersion") << "libexec/zorta/zorta-batch" << QStringList{"--version"} << 0 << "1.00";
+    }
+    // clang-format on
+    void befehlszeile() {
+        QFETCH(QString, programm);
+        QFETCH(QStringList, argumente);
+        QFETCH(int, status);
+        QFETCH(QString, ausgabe);
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        p.setProcessEnvironment(env);
+        p.start(prefix + "/" + programm, argumente);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), status);
+        const QString text =
+            QString::fromUtf8(status == 0 ? p.readAllStandardOutput() : p.readAllStandardError());
+        QVERIFY2(text.contains(ausgabe), qPrintable(text));
+    }
+
     void programmStartet() {
         QProcess zorta;
         auto env = QProcessEnvironment::systemEnvironment();
@@ -37,29 +67,6 @@ class InstallationTest : public QObject {
         QCOMPARE(zorta.state(), QProcess::Running);
         zorta.kill();
         zorta.waitForFinished();
-    }
-
-    // A repair from the installed program joins a cut made by it.
-    void reparaturMitDemInstalliertenInterpreter() {
-        Meldungen::testmodus(true);
-        zorta::test::Testordner tmp;
-        const std::string ziel = tmp / "ziel";
-        std::filesystem::create_directory(ziel);
-        const std::string quelle = tmp / "BILD.ZIP";
-        zorta::test::schreibeMuster(quelle, 300'000);
-        ZortaFormular fenster(Umgebung::echt(prefix + "/bin"));
-        auto wahl = std::make_unique<zorta::test::FakeDateiwahl>();
-        wahl->antworten = {QString::fromStdString(quelle),
-                           QString::fromStdString(ziel + "/BILD.bat")};
-        fenster.cmdStandarddialog().setzeWahl(std::move(wahl));
-        fenster.findChild<QLineEdit*>("textDateigröße")->setText(QStringLiteral("100"));
-        fenster.findChild<QLabel*>("Label4")->setText(QString::fromStdString(ziel));
-        fenster.MNU_Auswählen_Click();
-        fenster.MNU_Zorta_Click();
-        fenster.MNU_Reparatur_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(ziel + "/BILD.ZIP"), 10000);
-        QVERIFY(zorta::test::lies(ziel + "/BILD.ZIP") == zorta::test::lies(quelle));
-        Meldungen::naechsteAntwort(QMessageBox::Yes);
     }
 };
 

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -69,11 +70,43 @@ class ZielBoxTest : public QObject {
         QCOMPARE(liste()->pfad(), wurzel + "/a");
         QCOMPARE(kind<QComboBox>("Laufwerk1")->currentIndex(), 1);
         QStringList namen;
-        for (int i = 0; i < liste()->count(); ++i) namen << liste()->item(i)->text().trimmed();
+        for (int i = 0; i < liste()->count(); ++i) namen << liste()->item(i)->text();
         const QStringList teile = wurzel.split(u'/', Qt::SkipEmptyParts);
         const QStringList erwartet = QStringList{"/"} + teile + QStringList{"a", "b", "c"};
         QCOMPARE(namen, erwartet);
         QCOMPARE(liste()->currentRow(), zeile(wurzel + "/a"));
+        // Typing a letter finds a folder by its name.
+        liste()->setFocus();
+        QTest::keyClick(liste(), Qt::Key_C);
+        QCOMPARE(liste()->currentRow(), zeile(wurzel + "/a/c"));
+    }
+
+    // clang-format off
+    void neuerOrdner_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("angelegt");
+        QTest::newRow("neu") << "neu" << true;
+        QTest::newRow("vorhanden") << "b" << false;
+        QTest::newRow("mitSchraegstrich") << "x/y" << false;
+    }
+    // clang-format on
+    void neuerOrdner() {
+        QFETCH(QString, name);
+        QFETCH(bool, angelegt);
+        const QSize groesse = box->size();
+        liste()->ordnernameFragen = [name] { return std::optional<QString>(name); };
+        QTimer::singleShot(0, [] {
+            auto* menue = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menue != nullptr);
+            QCOMPARE(menue->actions().size(), 1);
+            menue->actions().first()->trigger();
+            menue->close();
+        });
+        emit liste()->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(liste()->currentRow(), zeile(wurzel + (angelegt ? "/a/" + name : "/a")));
+        QCOMPARE(Meldungen::protokoll().size(), size_t(angelegt ? 0 : 1));
+        QCOMPARE(liste()->pfad(), wurzel + "/a");
+        QCOMPARE(box->size(), groesse);
     }
 
     void klickMarkiertNurOkNimmtDenOffenenOrdner() {
@@ -82,7 +115,10 @@ class ZielBoxTest : public QObject {
                           liste()->visualItemRect(b).center());
         QCOMPARE(liste()->currentItem(), b);
         QCOMPARE(liste()->pfad(), wurzel + "/a");
-        kind<QPushButton>("Command2")->click();
+        // Neither button is the default; Enter on the focused OK clicks it.
+        QVERIFY(!kind<QPushButton>("Command1")->isDefault());
+        kind<QPushButton>("Command2")->setFocus();
+        QTest::keyClick(kind<QPushButton>("Command2"), Qt::Key_Return);
         QCOMPARE(ziele, QStringList{wurzel + "/a"});
         schliessen();
         QVERIFY(box.isNull());
@@ -138,6 +174,7 @@ class ZielBoxTest : public QObject {
     void auswegeLassenDasZielStehen_data() {
         QTest::addColumn<QString>("weg");
         QTest::newRow("abbrechen") << "Command1";
+        QTest::newRow("enterAbbrechen") << "enter:Command1";
         QTest::newRow("escapeLaufwerk") << "escape:Laufwerk1";
         QTest::newRow("escapeListe") << "escape:Verzeichnis1";
         QTest::newRow("escapeAbbrechen") << "escape:Command1";
@@ -151,6 +188,10 @@ class ZielBoxTest : public QObject {
             kind<QPushButton>("Command1")->click();
         } else if (weg == u"close") {
             box->close();
+        } else if (weg.startsWith(u"enter:")) {
+            QWidget* w = kind<QWidget>(weg.mid(6).toUtf8().constData());
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Return);
         } else {
             QWidget* w = kind<QWidget>(weg.mid(7).toUtf8().constData());
             w->setFocus();

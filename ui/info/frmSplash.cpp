@@ -97,6 +97,15 @@ void frmSplash::keyPressEvent(QKeyEvent* e) {
     QFrame::keyPressEvent(e);
 }
 
+void frmSplash::showEvent(QShowEvent* e) {
+    QFrame::showEvent(e);
+    // A splash window is not focused by window managers on their own; keys
+    // must reach it.
+    raise();
+    activateWindow();
+    setFocus();
+}
+
 void frmSplash::Timer1_Timer() {
     uebergeben();
 }

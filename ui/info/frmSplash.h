@@ -38,6 +38,7 @@ class frmSplash : public QFrame {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     void uebergeben();

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <memory>
 
 namespace {
 
@@ -10,7 +12,14 @@ namespace {
 class QtDateiwahl final : public Dateiwahl {
   public:
     std::optional<QString> oeffnen(QWidget* eltern, const Standarddialog& d) override {
-        QFileDialog dialog(eltern, d.DialogTitle);
+        // Destroyed only once the caller has acted on the choice: taking down
+        // its folder model costs tens of milliseconds in a folder of many
+        // pieces, which a repair would otherwise wait for.
+        auto* zeiger = new QFileDialog(eltern, d.DialogTitle);
+        zeiger->setAttribute(Qt::WA_DeleteOnClose, false);
+        const std::unique_ptr<QFileDialog, void (*)(QFileDialog*)> halter(
+            zeiger, [](QFileDialog* w) { w->deleteLater(); });
+        QFileDialog& dialog = *zeiger;
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode((d.Flags & Standarddialog::DateiMussExistieren)
@@ -25,6 +34,15 @@ class QtDateiwahl final : public Dateiwahl {
             dialog.selectFile(info.fileName());
         } else {
             dialog.setDirectory(QDir::currentPath());
+        }
+        // Dot files stay hidden until the user types a name that begins
+        // with a dot (".profile", ".bat").
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            QObject::connect(name, &QLineEdit::textChanged, &dialog, [&dialog](const QString& t) {
+                const bool punkt = QFileInfo(t).fileName().startsWith(u'.');
+                dialog.setFilter(punkt ? dialog.filter() | QDir::Hidden
+                                       : dialog.filter() & ~QDir::Hidden);
+            });
         }
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return std::nullopt;

@@ -67,18 +67,9 @@ QString groesseInKByte(std::int64_t bytes, const QLocale& locale) {
     return l.toString(static_cast<double>(bytes) / 1000.0, 'g', 15);
 }
 
-std::optional<QString> diskettenanzahl(const QString& kbyteText, const QString& teilText,
-                                       const QLocale& locale) {
-    bool ok1 = false, ok2 = false;
-    const double kbyte = locale.toDouble(kbyteText.trimmed(), &ok1);
-    const double teil = locale.toDouble(teilText.trimmed(), &ok2);
-    if (!ok1 || !ok2 || teil == 0)
+std::optional<QString> stueckanzahl(std::int64_t quellgroesse, std::int64_t teilgroesse) {
+    if (teilgroesse <= 0)
         return std::nullopt;
-    const double quotient = kbyte / teil;
-    if (!std::isfinite(quotient))
-        return std::nullopt;
-    const double gerundet = std::floor(quotient + 0.5);
-    if (gerundet == 0)
-        return QString();
-    return QString::number(gerundet, 'f', 0);
+    const std::int64_t n = quellgroesse / teilgroesse + (quellgroesse % teilgroesse != 0 ? 1 : 0);
+    return n > 0 ? QString::number(n) : QString();
 }

@@ -18,8 +18,6 @@ std::optional<std::int64_t> ganzeBytes(double bytes);
 // thousands separator, no trailing zeros, up to 15 significant digits.
 QString groesseInKByte(std::int64_t bytes, const QLocale& locale = QLocale());
 
-// Label9: size text / piece-size text, both read by the locale's rules,
-// formatted with the mask "##" (halves up, 0 gives ""). nullopt when it
-// cannot be computed; the caller then keeps the old caption.
-std::optional<QString> diskettenanzahl(const QString& kbyteText, const QString& teilText,
-                                       const QLocale& locale = QLocale());
+// Label9: the number of pieces a run writes, the source length over the
+// piece size rounded up; "" for an empty source, nullopt without a size.
+std::optional<QString> stueckanzahl(std::int64_t quellgroesse, std::int64_t teilgroesse);

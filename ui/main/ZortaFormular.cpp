@@ -3,11 +3,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QShortcut>
+#include <QSocketNotifier>
 #include <QToolButton>
 #include <filesystem>
 
@@ -15,6 +20,7 @@
 #include "Meldungen.h"
 #include "Oberflaeche.h"
 #include "Reparatur.h"
+#include "Reparaturergebnis.h"
 #include "Zahlen.h"
 #include "Zerlegung.h"
 #include "frmAbout.h"
@@ -43,7 +49,8 @@ bool Groessenfeld::event(QEvent* e) {
 
 void Groessenfeld::keyPressEvent(QKeyEvent* e) {
     const QString zeichen = e->text();
-    if (!zeichen.isEmpty() && tastendruck) {
+    // X11 gives Delete the character 0x7F; it edits, it does not type.
+    if (!zeichen.isEmpty() && tastendruck && e->key() != Qt::Key_Delete) {
         int code = zeichen.at(0).unicode();
         tastendruck(code);
         if (code == 0) {
@@ -55,7 +62,7 @@ void Groessenfeld::keyPressEvent(QKeyEvent* e) {
 }
 
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
-    : QMainWindow(eltern), umgebung_(std::move(umgebung)) {
+    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(*this) {
     setObjectName(QStringLiteral("ZortaFormular"));
     setWindowTitle(kTitel);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
@@ -64,6 +71,13 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
     steuerelementeAnlegen();
     menueAnlegen();
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
+    // Escape asks to cancel a run; otherwise it is not the window's key.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (laeuft() && abbruchFragen(false))
+            lauf_.abbrechen();
+    });
     Form_Load();
 }
 
@@ -159,6 +173,8 @@ void ZortaFormular::steuerelementeAnlegen() {
     QWidget::setTabOrder(textDateigröße, Command8);
     QWidget::setTabOrder(Command8, Command1);
     Command3->setFocus();
+    // Enter on a focused button clicks it, as Space does.
+    for (QToolButton* k : findChildren<QToolButton*>()) k->installEventFilter(this);
 
     connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });
     connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
@@ -183,8 +199,8 @@ void ZortaFormular::menueAnlegen() {
     };
     QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("MNU_Datei"));
-    eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
-            QKeySequence(Qt::CTRL | Qt::Key_A), [this] { MNU_Auswählen_Click(); });
+    MNU_Auswaehlen = eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
+                             QKeySequence(Qt::CTRL | Qt::Key_A), [this] { MNU_Auswählen_Click(); });
     MNU_Zorta = eintrag(datei, "MNU_Zorta", QStringLiteral("&Zorta"),
                         QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MNU_Zorta_Click(); });
     MNU_Zorta->setEnabled(false);
@@ -192,9 +208,9 @@ void ZortaFormular::menueAnlegen() {
     eintrag(datei, "MNU_Beenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_B),
             [this] { MNU_Beenden_Click(); });
 
-    auto* reparatur = menuBar()->addAction(QStringLiteral("&Reparatur"));
-    reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
-    connect(reparatur, &QAction::triggered, this, [this] { MNU_Reparatur_Click(); });
+    MNU_Reparatur = menuBar()->addAction(QStringLiteral("&Reparatur"));
+    MNU_Reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
+    connect(MNU_Reparatur, &QAction::triggered, this, [this] { MNU_Reparatur_Click(); });
 
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&?"));
     hilfe->setObjectName(QStringLiteral("MNU_Hilfe"));
@@ -212,9 +228,43 @@ void ZortaFormular::Form_Load() {
     CenterForm(*this);
 }
 
+bool ZortaFormular::eventFilter(QObject* objekt, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(e)->key();
+        auto* knopf = qobject_cast<QToolButton*>(objekt);
+        if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
+            knopf->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(objekt, e);
+}
+
+bool ZortaFormular::abbruchFragen(bool beenden) {
+    const QString frage =
+        beenden ? QStringLiteral(
+                      "Zorta läuft noch. Wollen Sie den Vorgang abbrechen und "
+                      "Velmorix Zorta beenden ?")
+                : QStringLiteral("Wollen Sie den laufenden Zorta-Vorgang abbrechen ?");
+    return Meldungen::zeige(this, frage, QStringLiteral("Zorta abbrechen"), QMessageBox::Question,
+                            QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::No) == QMessageBox::Yes;
+}
+
 void ZortaFormular::closeEvent(QCloseEvent* e) {
+    if (laeuft()) {
+        // The run ends through its failure path first; the program follows.
+        e->ignore();
+        if (!beendenNachLauf_ && abbruchFragen(true)) {
+            beendenNachLauf_ = true;
+            lauf_.abbrechen();
+        }
+        return;
+    }
     int cancel = 0;
-    Form_Unload(cancel);
+    // Quitting was confirmed while the run went on.
+    if (!beendenNachLauf_)
+        Form_Unload(cancel);
     if (cancel != 0) {
         e->ignore();
         return;
@@ -256,12 +306,15 @@ void ZortaFormular::MNU_Info_Click() {
 
 void ZortaFormular::Command5_Click() {
     textDateigröße->setText(QStringLiteral("1400"));
+    wartendeQuelleNehmen();
 }
 void ZortaFormular::Command6_Click() {
     textDateigröße->setText(QStringLiteral("1200"));
+    wartendeQuelleNehmen();
 }
 void ZortaFormular::Command7_Click() {
     textDateigröße->setText(QStringLiteral("96000"));
+    wartendeQuelleNehmen();
 }
 
 void ZortaFormular::Command8_Click() {
@@ -270,6 +323,8 @@ void ZortaFormular::Command8_Click() {
 }
 
 void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13)
+        wartendeQuelleNehmen();
     if (KeyAscii != 8 && (KeyAscii < '0' || KeyAscii > '9'))
         KeyAscii = 0;
 }
@@ -279,8 +334,12 @@ void ZortaFormular::textDateigröße_Change() {
         Label9->setText(QString());
         return;
     }
-    if (const auto anzahl = diskettenanzahl(Label6->text(), textDateigröße->text())) {
-        Label9->setText(*anzahl);
+    // Before a source, and after a run cleared it, there is nothing to count.
+    if (Label6->text().isEmpty())
+        return;
+    if (const auto teil = ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0)) {
+        if (const auto anzahl = stueckanzahl(auftrag_.Quellgröße, *teil))
+            Label9->setText(*anzahl);
     }
 }
 
@@ -303,60 +362,127 @@ QString ZortaFormular::DateiAuswahl() {
     return cmdStandarddialog_.FileName;
 }
 
-void ZortaFormular::MNU_Auswählen_Click() {
+std::optional<std::int64_t> ZortaFormular::teilgroesseAusBox() {
     const double bytes = GetDateigröße();
-    if (bytes == 0) {
-        auftrag_.Teilgröße = 0;
-        return;
-    }
+    if (bytes == 0)
+        return std::nullopt;
     // A size beyond the 64-bit range, or one that rounds to no byte at all,
-    // is refused like any other invalid size instead of keeping the old one.
+    // is refused like any other invalid size.
     const auto teil = ganzeBytes(bytes);
     if (!teil || *teil <= 0) {
-        auftrag_.Teilgröße = 0;
         Meldungen::zeige(this, kUngueltigeGroesse, kTitel, QMessageBox::Information);
         textDateigröße->setEnabled(true);
         textDateigröße->setFocus();
-        return;
+        return std::nullopt;
     }
-    auftrag_.Teilgröße = *teil;
+    return teil;
+}
 
-    const QString datei = DateiAuswahl();
-    auftrag_.Quelldatei = zuPfad(datei);
-    if (datei.isEmpty())
+void ZortaFormular::MNU_Auswählen_Click() {
+    const auto teil = teilgroesseAusBox();
+    if (!teil)
         return;
+    const QString datei = DateiAuswahl();
+    if (!datei.isEmpty())
+        quelleNehmen(*teil, datei);
+}
 
+void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
     std::error_code ec;
-    const std::filesystem::path pfad(auftrag_.Quelldatei);
+    const std::filesystem::path pfad(zuPfad(datei));
     const auto laenge = std::filesystem::is_regular_file(pfad, ec)
                             ? std::filesystem::file_size(pfad, ec)
                             : static_cast<std::uintmax_t>(-1);
     if (ec || laenge == static_cast<std::uintmax_t>(-1)) {
-        // The file went away after the dialog: no stale size may pair with it.
-        auftrag_.Quellgröße = 0;
         Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
                          kTitel, QMessageBox::Information);
         return;
     }
-    auftrag_.Quellgröße = static_cast<std::int64_t>(laenge);
-    if (auftrag_.Quellgröße < auftrag_.Teilgröße) {
+    const auto groesse = static_cast<std::int64_t>(laenge);
+    if (groesse < teil) {
         Meldungen::zeige(this,
                          QStringLiteral("Die ausgewählte Datei ist kleiner als die angegebene "
                                         "Dateigröße. Keine Zerlegung erforderlich."),
                          kTitel, QMessageBox::Information);
         return;
     }
-    Label6->setText(groesseInKByte(auftrag_.Quellgröße));
+    auftrag_.Teilgröße = teil;
+    auftrag_.Quelldatei = pfad.string();
+    auftrag_.Quellgröße = groesse;
+    Label6->setText(groesseInKByte(groesse));
     Label2->setText(datei);
-    if (const auto anzahl = diskettenanzahl(Label6->text(), textDateigröße->text())) {
-        Label9->setText(*anzahl);
+    Label9->setText(stueckanzahl(groesse, teil).value_or(QString()));
+    zortaAktiv(true);
+}
+
+void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
+    if (laeuft())
+        return;
+    wartendeQuelle_ = QFileInfo(pfad).absoluteFilePath();
+    labelInfo->setText(
+        QStringLiteral("Quelle: %1 – geben Sie bitte die Teilgröße an.").arg(wartendeQuelle_));
+    textDateigröße->setFocus();
+    if (sofort)
+        wartendeQuelleNehmen();
+}
+
+void ZortaFormular::wartendeQuelleNehmen() {
+    if (wartendeQuelle_.isEmpty())
+        return;
+    const auto teil = teilgroesseAusBox();
+    if (!teil)
+        return;  // the file keeps waiting for a valid size
+    const QString datei = std::exchange(wartendeQuelle_, QString());
+    labelInfo->clear();
+    quelleNehmen(*teil, datei);
+}
+
+void ZortaFormular::dragEnterEvent(QDragEnterEvent* e) {
+    if (!laeuft() && e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void ZortaFormular::dropEvent(QDropEvent* e) {
+    e->acceptProposedAction();
+    gezogen(e->mimeData()->urls());
+}
+
+void ZortaFormular::gezogen(const QList<QUrl>& urls) {
+    if (laeuft())
+        return;
+    if (urls.size() != 1 || !urls[0].isLocalFile() || QFileInfo(urls[0].toLocalFile()).isDir()) {
+        Meldungen::zeige(this, QStringLiteral("Ziehen Sie bitte genau eine Datei auf Zorta."),
+                         kTitel, QMessageBox::Information);
+        return;
     }
-    MNU_Zorta->setEnabled(true);
-    Command1->setEnabled(true);
+    quelleAnbieten(urls[0].toLocalFile(), true);
+}
+
+void ZortaFormular::bedienbar(bool an) {
+    Frame2->setEnabled(an);
+    textDateigröße->setEnabled(an);
+    MNU_Auswaehlen->setEnabled(an);
+    MNU_Reparatur->setEnabled(an);
+    Command1->setEnabled(an && zortaAktiv_);
+    MNU_Zorta->setEnabled(an && zortaAktiv_);
 }
 
 void ZortaFormular::MNU_Zorta_Click() {
-    zorta::zerlegen(auftrag_, *this, *umgebung_.dateisystem, *umgebung_.wechselmedium);
+    if (laeuft())
+        return;
+    bedienbar(false);
+    // The run works on a copy; the window takes back what it wrote.
+    auto kopie = std::make_shared<zorta::Auftrag>(auftrag_);
+    lauf_.starten(
+        [this, kopie](zorta::Zerlegungsanzeige& anzeige) {
+            zorta::zerlegen(*kopie, anzeige, *umgebung_.dateisystem, *umgebung_.wechselmedium);
+        },
+        [this, kopie] {
+            auftrag_ = *kopie;
+            bedienbar(true);
+            if (beendenNachLauf_)
+                close();
+        });
 }
 
 void ZortaFormular::MNU_Reparatur_Click() {
@@ -366,13 +492,37 @@ void ZortaFormular::MNU_Reparatur_Click() {
     cmdStandarddialog_.Flags = Standarddialog::DateiMussExistieren;
     zorta::Fehler f = cmdStandarddialog_.ShowOpen(this);
     if (f.ok()) {
-        f = zorta::batchdateiStarten(zuPfad(cmdStandarddialog_.FileName), umgebung_.interpreter,
-                                     *umgebung_.starter);
+        const std::string datei = zuPfad(cmdStandarddialog_.FileName);
+        zorta::Startauftrag a;
+        f = zorta::startauftragFuer(datei, umgebung_.interpreter, &a);
+        std::unique_ptr<zorta::Beobachtung> b;
+        if (f.ok())
+            f = umgebung_.starter->beobachtetStarten(a, &b);
+        // Only our interpreter's end means something; another program's is its own.
+        if (f.ok() && b && a.programm == umgebung_.interpreter)
+            reparaturBeobachten(std::move(b), datei);
     }
     if (f.ok() || f.nummer() == zorta::fehlernr::Abbruch)
         return;
     Meldungen::zeige(this, text(zorta::fehlermeldungReparatur(f)), QStringLiteral("Fehler..."),
                      QMessageBox::Critical);
+}
+
+void ZortaFormular::reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b,
+                                        const std::string& batch) {
+    // Each repair reports on its own; the watch lives as long as its notifier.
+    auto* melder = new QSocketNotifier(b->descriptor(), QSocketNotifier::Read, this);
+    const std::shared_ptr<zorta::Beobachtung> beobachtung(std::move(b));
+    connect(melder, &QSocketNotifier::activated, this, [this, melder, beobachtung, batch] {
+        if (!beobachtung->pruefen())
+            return;
+        // The descriptor stays readable while the message box below is open.
+        melder->setEnabled(false);
+        melder->deleteLater();
+        const Reparaturergebnis e = reparaturergebnis(batch, beobachtung->ende());
+        Meldungen::zeige(this, e.text, QStringLiteral("Reparatur"),
+                         e.erfolg ? QMessageBox::Information : QMessageBox::Warning);
+    });
 }
 
 void ZortaFormular::MNU_Hilfethemen_Click() {
@@ -422,13 +572,6 @@ void ZortaFormular::statuszeile(const std::string& t) {
     labelInfo->setText(ausPfad(t));
 }
 
-// Small pieces go by faster than a screen refreshes: during a run the status
-// line and the bar are painted at most every 40 ms. The last state (the
-// cleared status line) and the state under a message box are always shown.
-bool ZortaFormular::gedrosselt() const {
-    return malung_.isValid() && malung_.elapsed() < 40 && !labelInfo->text().isEmpty();
-}
-
 void ZortaFormular::fortschrittZeigen() {
     // QProgressBar repaints at once on every new value.
     if (qRound(fortschritt_) != ProgressBar1->value())
@@ -436,15 +579,8 @@ void ZortaFormular::fortschrittZeigen() {
 }
 
 void ZortaFormular::neuZeichnen() {
-    if (gedrosselt()) {
-        labelInfo->update();
-        return;
-    }
-    // Only the status line and the bar change during a run.
+    // The run goes on in its own thread: the event loop paints.
     fortschrittZeigen();
-    labelInfo->repaint();
-    ProgressBar1->repaint();
-    malung_.start();
 }
 
 float ZortaFormular::fortschrittMaximum() const {
@@ -453,8 +589,7 @@ float ZortaFormular::fortschrittMaximum() const {
 
 void ZortaFormular::setzeFortschritt(float position) {
     fortschritt_ = position;
-    if (!gedrosselt())
-        fortschrittZeigen();
+    fortschrittZeigen();
 }
 
 void ZortaFormular::sanduhr(bool an) {
@@ -473,8 +608,9 @@ void ZortaFormular::anzeigenLeeren() {
 }
 
 void ZortaFormular::zortaAktiv(bool an) {
-    Command1->setEnabled(an);
-    MNU_Zorta->setEnabled(an);
+    zortaAktiv_ = an;
+    Command1->setEnabled(an && !laeuft());
+    MNU_Zorta->setEnabled(an && !laeuft());
 }
 
 void ZortaFormular::meldung(const std::string& t, const std::string& titel, zorta::Symbol s) {

@@ -1,14 +1,17 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "Anzeige.h"
 #include "Auftrag.h"
+#include "Hintergrundlauf.h"
 #include "Standarddialog.h"
+#include "Starter.h"
 #include "Umgebung.h"
 
 class QAction;
@@ -22,7 +25,8 @@ class Groessenfeld : public QLineEdit {
     Q_OBJECT
   public:
     explicit Groessenfeld(QWidget* eltern) : QLineEdit(eltern) {}
-    // Gets the character code; setting it to 0 discards the character.
+    // Gets the character code of a typed character; setting it to 0
+    // discards it. Editing keys without a character (Delete) pass untouched.
     std::function<void(int&)> tastendruck;
 
   protected:
@@ -39,6 +43,16 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
 
     zorta::Auftrag& auftrag() { return auftrag_; }
     Standarddialog& cmdStandarddialog() { return cmdStandarddialog_; }
+
+    // True while a cutting run copies in the background.
+    bool laeuft() const { return lauf_.laeuft(); }
+    // A source from outside (command line, drop): it waits, named in the
+    // status line, until a valid piece size is set by a preset or Enter in
+    // the box; `sofort` tries the box's size at once.
+    void quelleAnbieten(const QString& pfad, bool sofort);
+    // What was dropped on the window: one file is offered at once, anything
+    // else is refused with a message.
+    void gezogen(const QList<QUrl>& urls);
 
     // Event handlers, named after control and event.
     void Form_Load();
@@ -80,10 +94,21 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* objekt, QEvent* e) override;
 
   private:
+    // The piece size in bytes from the box, or nullopt after its message.
+    std::optional<std::int64_t> teilgroesseAusBox();
+    // The checks of the source selection for `datei`; the job and the
+    // displays change only when it is accepted.
+    void quelleNehmen(std::int64_t teil, const QString& datei);
+    void wartendeQuelleNehmen();
+    bool abbruchFragen(bool beenden);
+    void bedienbar(bool an);
+    void reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b, const std::string& batch);
     void steuerelementeAnlegen();
-    bool gedrosselt() const;
     void fortschrittZeigen();
     void menueAnlegen();
     QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
@@ -95,7 +120,10 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
     float fortschritt_ = 0;
-    QElapsedTimer malung_;  // since the last repaint during a run
+    bool zortaAktiv_ = false;
+    bool beendenNachLauf_ = false;
+    QString wartendeQuelle_;
+    Hintergrundlauf lauf_;
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
@@ -115,4 +143,6 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     QLabel* labelInfo = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QAction* MNU_Zorta = nullptr;
+    QAction* MNU_Auswaehlen = nullptr;
+    QAction* MNU_Reparatur = nullptr;
 };

@@ -4,16 +4,32 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include "CenterForm.h"
+#include "Meldungen.h"
 #include "Oberflaeche.h"
 
 namespace {
 
 constexpr int kPfadRolle = Qt::UserRole;
+constexpr int kTiefeRolle = Qt::UserRole + 1;
+
+// Indents each folder by its depth in the drawing, so that its text stays
+// the bare name that typing a letter finds.
+class Einrueckung final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->rect.adjust(index.data(kTiefeRolle).toInt() * 12, 0, 0, 0);
+    }
+};
 
 QString sauber(const QString& pfad) {
     return QDir::cleanPath(QDir(pfad).absolutePath());
@@ -23,6 +39,29 @@ QString sauber(const QString& pfad) {
 
 Verzeichnisliste::Verzeichnisliste(QWidget* eltern) : QListWidget(eltern) {
     setIconSize(QSize(16, 16));
+    setItemDelegate(new Einrueckung(this));
+    ordnernameFragen = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString name = QInputDialog::getText(this, QStringLiteral("Neuer Ordner"),
+                                                   QStringLiteral("Name des neuen Ordners:"),
+                                                   QLineEdit::Normal, QString(), &ok);
+        if (!ok || name.trimmed().isEmpty())
+            return std::nullopt;
+        return name.trimmed();
+    };
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        QMenu menue(this);
+        menue.addAction(QStringLiteral("Neuer Ordner…"), this, [this] {
+            if (const auto name = ordnernameFragen(); name && !ordnerAnlegen(*name)) {
+                Meldungen::zeige(
+                    this,
+                    QStringLiteral("Der Ordner „%1“ kann hier nicht angelegt werden.").arg(*name),
+                    QStringLiteral("Zielverzeichnis"), QMessageBox::Information);
+            }
+        });
+        menue.exec(viewport()->mapToGlobal(p));
+    });
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { setzePfad(item->data(kPfadRolle).toString()); });
 }
@@ -44,8 +83,9 @@ bool Verzeichnisliste::setzePfad(const QString& roh) {
     QStringList teile = pfad.split(u'/', Qt::SkipEmptyParts);
     QString bisher = QStringLiteral("/");
     auto zeile = [this](const QString& name, const QString& voll, int tiefe, const QIcon& bild) {
-        auto* item = new QListWidgetItem(bild, QString(tiefe * 2, u' ') + name, this);
+        auto* item = new QListWidgetItem(bild, name, this);
         item->setData(kPfadRolle, voll);
+        item->setData(kTiefeRolle, tiefe);
         return item;
     };
     QListWidgetItem* geoeffnet = zeile(QStringLiteral("/"), bisher, 0, offen);
@@ -57,6 +97,18 @@ bool Verzeichnisliste::setzePfad(const QString& roh) {
         zeile(u, pfad == u"/" ? pfad + u : pfad + u'/' + u, static_cast<int>(teile.size()) + 1, zu);
     }
     setCurrentItem(geoeffnet);
+    return true;
+}
+
+bool Verzeichnisliste::ordnerAnlegen(const QString& name) {
+    if (name.contains(u'/') || name == u"." || name == u".." || !QDir(pfad_).mkdir(name))
+        return false;
+    const QString neu = QDir(pfad_).filePath(name);
+    setzePfad(pfad_);
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->data(kPfadRolle).toString() == neu)
+            setCurrentRow(i);
+    }
     return true;
 }
 
@@ -102,7 +154,8 @@ frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* 
                                           QStringLiteral("&Abbrechen"));
     Command2 = steuerelement<QPushButton>(this, "Command2", twRechteck(2040, 3480, 1215, 375),
                                           QStringLiteral("&OK"));
-    // Enter and Escape act only through the handlers below.
+    // Neither is the default button (an auto-default one would become it on
+    // show): Enter clicks only the focused one, through the key filter.
     for (QPushButton* k : {Command1, Command2}) {
         k->setAutoDefault(false);
         k->setDefault(false);
@@ -157,9 +210,17 @@ void frmZielBox::Form_KeyPress(int& KeyAscii) {
 }
 
 bool frmZielBox::eventFilter(QObject* objekt, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+    if (e->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(objekt, e);
+    const int taste = static_cast<QKeyEvent*>(e)->key();
+    if (taste == Qt::Key_Escape) {
         int code = 27;
         Form_KeyPress(code);
+        return true;
+    }
+    auto* knopf = qobject_cast<QPushButton*>(objekt);
+    if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
+        knopf->click();
         return true;
     }
     return QDialog::eventFilter(objekt, e);

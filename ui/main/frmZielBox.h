@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QListWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "Laufwerke.h"
@@ -25,6 +26,12 @@ class Verzeichnisliste : public QListWidget {
     QString markierterPfad() const;
 
     std::function<void(int)> tasteUnten;  // key code, e.g. 13 for Enter
+    // Asks for the name of a new folder; nullopt when cancelled. Replaced in tests.
+    std::function<std::optional<QString>()> ordnernameFragen;
+
+    // Creates `name` in the open folder and highlights it; false (with
+    // nothing changed) when it cannot be created.
+    bool ordnerAnlegen(const QString& name);
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;

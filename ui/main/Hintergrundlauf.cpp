@@ -1,0 +1,148 @@
+#include "Hintergrundlauf.h"
+
+#include <QMetaObject>
+
+Hintergrundlauf::Hintergrundlauf(zorta::Zerlegungsanzeige& fenster, QObject* eltern)
+    : QObject(eltern), fenster_(fenster) {
+    nachzug_.setSingleShot(true);
+    connect(&nachzug_, &QTimer::timeout, this, [this] { uebertragen(); });
+}
+
+Hintergrundlauf::~Hintergrundlauf() {
+    if (!faden_.joinable())
+        return;
+    abbruch_ = true;
+    {
+        // A run waiting for a box that will never be shown goes on at once.
+        std::lock_guard<std::mutex> sperre(m_);
+        verworfen_ = true;
+    }
+    beantwortet_.notify_all();
+    faden_.join();
+}
+
+void Hintergrundlauf::starten(std::function<void(zorta::Zerlegungsanzeige&)> lauf,
+                              std::function<void()> fertig) {
+    abbruch_ = false;
+    ziel_ = fenster_.zielverzeichnis();
+    maximum_ = fenster_.fortschrittMaximum();
+    fortschritt_ = fenster_.fortschritt();
+    faden_ = std::thread([this, lauf = std::move(lauf), fertig = std::move(fertig)]() mutable {
+        lauf(*this);
+        // Queued behind every display call of the run.
+        QMetaObject::invokeMethod(
+            this,
+            [this, fertig = std::move(fertig)] {
+                faden_.join();
+                nachzug_.stop();
+                uebertragen();
+                if (fertig)
+                    fertig();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Hintergrundlauf::imFenster(std::function<void()> f) {
+    // Dropped by Qt when this object is gone before the call is delivered.
+    // A held-back status line and bar come first, so the order stays.
+    QMetaObject::invokeMethod(
+        this,
+        [this, f = std::move(f)] {
+            nachzug_.stop();
+            uebertragen();
+            f();
+        },
+        Qt::QueuedConnection);
+}
+
+void Hintergrundlauf::vormerken() {
+    if (ausstehend_)
+        return;  // the pending update takes the new state along
+    ausstehend_ = true;
+    imFenster([this] { abgleichen(); });
+}
+
+void Hintergrundlauf::abgleichen() {
+    constexpr int kPause = 40;
+    if (zuletzt_.isValid() && zuletzt_.elapsed() < kPause) {
+        if (!nachzug_.isActive())
+            nachzug_.start(kPause - static_cast<int>(zuletzt_.elapsed()));
+        return;  // still pending: the run merges into it meanwhile
+    }
+    uebertragen();
+}
+
+void Hintergrundlauf::uebertragen() {
+    zuletzt_.start();
+    std::string status;
+    float stand = 0;
+    bool statusNeu = false, standNeu = false, zeichnen = false;
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        std::swap(status, status_);
+        stand = stand_;
+        statusNeu = statusNeu_;
+        standNeu = standNeu_;
+        zeichnen = zeichnen_;
+        statusNeu_ = standNeu_ = zeichnen_ = ausstehend_ = false;
+    }
+    if (statusNeu)
+        fenster_.statuszeile(status);
+    if (standNeu)
+        fenster_.setzeFortschritt(stand);
+    if (zeichnen)
+        fenster_.neuZeichnen();
+}
+
+void Hintergrundlauf::statuszeile(const std::string& text) {
+    std::lock_guard<std::mutex> sperre(m_);
+    status_ = text;
+    statusNeu_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::neuZeichnen() {
+    std::lock_guard<std::mutex> sperre(m_);
+    zeichnen_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::setzeFortschritt(float position) {
+    fortschritt_ = position;
+    std::lock_guard<std::mutex> sperre(m_);
+    stand_ = position;
+    standNeu_ = true;
+    vormerken();
+}
+
+void Hintergrundlauf::sanduhr(bool an) {
+    imFenster([this, an] { fenster_.sanduhr(an); });
+}
+
+void Hintergrundlauf::anzeigenLeeren() {
+    imFenster([this] { fenster_.anzeigenLeeren(); });
+}
+
+void Hintergrundlauf::zortaAktiv(bool an) {
+    imFenster([this, an] { fenster_.zortaAktiv(an); });
+}
+
+void Hintergrundlauf::meldung(const std::string& text, const std::string& titel, zorta::Symbol s) {
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        if (verworfen_)
+            return;
+        antwortDa_ = false;
+    }
+    imFenster([this, text, titel, s] {
+        fenster_.meldung(text, titel, s);
+        {
+            std::lock_guard<std::mutex> sperre(m_);
+            antwortDa_ = true;
+        }
+        beantwortet_.notify_all();
+    });
+    std::unique_lock<std::mutex> sperre(m_);
+    beantwortet_.wait(sperre, [this] { return antwortDa_ || verworfen_; });
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "Starter.h"
+
+struct Reparaturergebnis {
+    bool erfolg = false;
+    QString text;
+};
+
+// What the window tells the user when the batch interpreter started for
+// `batch` has ended with `ende`: its exit status in plain German, with the
+// interpreter's own last message as the reason.
+Reparaturergebnis reparaturergebnis(const std::string& batch, const zorta::Programmende& ende);
