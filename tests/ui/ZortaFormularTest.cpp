@@ -400,6 +400,7 @@ class ZortaFormularTest : public QObject {
         QTest::newRow("strgBJa") << "strgB" << int(QMessageBox::Yes) << true << false;
         QTest::newRow("schliessfeldJa") << "schliessen" << int(QMessageBox::Yes) << true << false;
         QTest::newRow("schliessfeldNein") << "schliessen" << int(QMessageBox::No) << false << true;
+        QTest::newRow("disketteAbbrechen") << "diskette" << int(QMessageBox::Cancel) << true << true;
     }
     // clang-format on
     void abbrechen() {
@@ -409,6 +410,8 @@ class ZortaFormularTest : public QObject {
         QFETCH(bool, offen);
         seams.medium->wechselbar = true;
         const std::string ziel = auftragAnlegen();
+        const bool mitFrage = !weg.isEmpty() && weg != u"diskette";
+        const bool mitSperre = !weg.isEmpty();
         bool gefragt = false, gesperrt = false;
         Meldungen::beiMeldung([&](const Meldungen::Eintrag& m) {
             if (m.symbol == QMessageBox::Question)
@@ -419,6 +422,8 @@ class ZortaFormularTest : public QObject {
             gesperrt = !kind<QWidget>("Frame2")->isEnabled() && !zortaAn() &&
                        label("labelInfo").contains(QStringLiteral("BILD.001"));
             Meldungen::naechsteAntwort(static_cast<QMessageBox::StandardButton>(antwort));
+            if (taste == u"diskette")
+                return;  // the prompt itself gets the answer
             if (taste == u"escape")
                 QTest::keyClick(fenster.get(), Qt::Key_Escape);
             else if (taste == u"strgB")
@@ -426,11 +431,9 @@ class ZortaFormularTest : public QObject {
             else
                 fenster->close();
         });
-        const bool mitFrage =
-            !QTest::currentDataTag() || QByteArray(QTest::currentDataTag()) != "durchlauf";
         schneiden();
         QCOMPARE(gefragt, mitFrage);
-        QCOMPARE(gesperrt, mitFrage);
+        QCOMPARE(gesperrt, mitSperre);
         QCOMPARE(test::gibtEs(ziel + "/BILD.bat"), !abgebrochen);
         QCOMPARE(test::gibtEs(ziel + "/BILD.001"), true);
         QCOMPARE(test::gibtEs(ziel + "/BILD.002"), !abgebrochen);

@@ -129,20 +129,34 @@ void Hintergrundlauf::zortaAktiv(bool an) {
 }
 
 void Hintergrundlauf::meldung(const std::string& text, const std::string& titel, zorta::Symbol s) {
+    (void)imFensterWarten([this, text, titel, s] {
+        fenster_.meldung(text, titel, s);
+        return true;
+    });
+}
+
+bool Hintergrundlauf::frage(const std::string& text, const std::string& titel) {
+    return imFensterWarten([this, text, titel] { return fenster_.frage(text, titel); });
+}
+
+bool Hintergrundlauf::imFensterWarten(std::function<bool()> box) {
     {
         std::lock_guard<std::mutex> sperre(m_);
         if (verworfen_)
-            return;
+            return false;
         antwortDa_ = false;
     }
-    imFenster([this, text, titel, s] {
-        fenster_.meldung(text, titel, s);
+    imFenster([this, box = std::move(box)] {
+        const bool antwort = box();
         {
             std::lock_guard<std::mutex> sperre(m_);
+            antwort_ = antwort;
             antwortDa_ = true;
         }
         beantwortet_.notify_all();
     });
     std::unique_lock<std::mutex> sperre(m_);
     beantwortet_.wait(sperre, [this] { return antwortDa_ || verworfen_; });
+    // A window that is going answers no: the run ends instead of going on.
+    return antwortDa_ && antwort_;
 }

@@ -45,9 +45,12 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     void anzeigenLeeren() override;
     void zortaAktiv(bool an) override;
     void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
+    bool frage(const std::string& text, const std::string& titel) override;
     bool abbruchGewuenscht() override { return abbruch_; }
 
     void imFenster(std::function<void()> f);
+    // Shows a modal box in the window thread and waits for its answer.
+    bool imFensterWarten(std::function<bool()> box);
     void vormerken();  // REQUIRES: m_ held
     void abgleichen();
     void uebertragen();
@@ -64,6 +67,7 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     std::mutex m_;
     std::condition_variable beantwortet_;
     bool antwortDa_ = false;
+    bool antwort_ = false;
     bool verworfen_ = false;  // the window is going: no box is shown any more
     // The merged update for status line and bar.
     std::string status_;
