@@ -1,7 +1,6 @@
 #include "Zerlegung.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -131,6 +130,12 @@ Ausgang Lauf::ausfuehren() {
     const std::string stamm = Dateiname(OhneEndung(a_.Quelldatei));
     if (!batchTauglich(stamm) || !batchTauglich(Dateiname(a_.Quelldatei)))
         return ablehnen(texte::NameUngeeignet);
+    // A name that cannot exist must fail now, not after the last piece.
+    for (const std::string& endung : {Stuecknummer(anzahl), std::string("sha256")}) {
+        const std::string pfad = praefix + stamm + endung;  // "bat" is shorter than both
+        if (Dateiname(pfad).size() > NAME_MAX || pfad.size() >= PATH_MAX)
+            return ablehnen(texte::NameZuLang);
+    }
     if (wuerdeQuelleUeberschreiben(praefix, stamm, anzahl))
         return ablehnen(texte::QuelleWuerdeUeberschrieben);
 
@@ -176,13 +181,6 @@ Ausgang Lauf::ablehnen(const char* text) {
 Fehler Lauf::schneiden(const std::string& praefix, const std::string& stamm,
                        const std::string& ordner, std::int64_t anzahl) {
     const std::string pruefdatei = praefix + stamm + "sha256";
-    // A name that cannot exist must fail now, not after the last piece.
-    for (const std::string& pfad :
-         {praefix + stamm + Stuecknummer(anzahl), a_.Batchdatei, pruefdatei}) {
-        if (Dateiname(pfad).size() > NAME_MAX || pfad.size() >= PATH_MAX)
-            return Fehler::ausErrno(ENAMETOOLONG);
-    }
-
     // The batch file of an earlier cut must not outlive a run that fails: it
     // would join pieces this run did not write.
     if (Fehler f = entfernen(pruefdatei); !f.ok())

@@ -33,6 +33,9 @@ inline constexpr const char* Abgebrochen =
 inline constexpr const char* NameUngeeignet =
     "Der Name der Quelldatei enthält Zeichen, die eine Batchdatei nicht aufnehmen kann "
     "(Steuerzeichen, \" oder \\). Benennen Sie die Datei bitte um !";
+inline constexpr const char* NameZuLang =
+    "Die Namen der Teile und der Batchdatei würden zu lang. Wählen Sie bitte einen kürzeren "
+    "Dateinamen oder ein anderes Zielverzeichnis !";
 inline constexpr const char* QuelleVeraendert =
     "Die Quelldatei hat sich seit der Auswahl verändert. Wählen Sie bitte die Quelldatei "
     "erneut aus !";
