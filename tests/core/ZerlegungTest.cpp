@@ -251,21 +251,25 @@ INSTANTIATE_TEST_SUITE_P(Selbst, SelbstschutzTest, testing::Values(
 struct Laufwerksfall {
     const char* name;
     std::string ziel;
-    bool fragt;
+    bool wechselbar;
+    std::int64_t laenge;  // in pieces of 10 bytes
+    int fragen;
 };
 class DiskettenTest : public ZerlegungTest, public testing::WithParamInterface<Laufwerksfall> {};
-TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
+TEST_P(DiskettenTest, fragtNurAufWechselmedienZwischenDenStuecken) {
     // The old drive notation names a folder relative to the current one here.
     const auto vorher = std::filesystem::current_path();
     std::filesystem::current_path(zielordner);
     std::filesystem::create_directory(GetParam().ziel);
-    quelle("BILD.ZIP", 25, 10);
+    medium.wechselbar = GetParam().wechselbar;
+    quelle("BILD.ZIP", GetParam().laenge, 10);
     anzeige.ziel = GetParam().ziel;
     const Ausgang aus = lauf();
     std::filesystem::current_path(vorher);
     ASSERT_EQ(aus, Ausgang::Erfolg);
     EXPECT_EQ(anzeige.anzahlMeldungen("Legen Sie bitte die nächste Diskette ein !"),
-              GetParam().fragt ? 2 : 0);
+              GetParam().fragen);
+    EXPECT_EQ(medium.bereitAufrufe, GetParam().fragen);  // the medium is checked after each
     for (const auto& m : anzeige.meldungen) {
         if (m.text == texte::NaechsteDiskette) {
             EXPECT_EQ(m.titel, "Diskette wechseln...");
@@ -275,29 +279,16 @@ TEST_P(DiskettenTest, fragtNurAufAundBZwischenDenStuecken) {
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Laufwerke, DiskettenTest, testing::Values(
-    Laufwerksfall{"a", "a:\\", true},
-    Laufwerksfall{"A", "A:\\", true},
-    Laufwerksfall{"b", "b:\\", true},
-    Laufwerksfall{"BmitOrdner", "B:\\TEILE", true},
-    Laufwerksfall{"C", "C:\\", false},
-    Laufwerksfall{"ohneBackslash", "A:", false}),
+    Laufwerksfall{"a", "a:\\", false, 25, 2},
+    Laufwerksfall{"A", "A:\\", false, 25, 2},
+    Laufwerksfall{"b", "b:\\", false, 25, 2},
+    Laufwerksfall{"BmitOrdner", "B:\\TEILE", false, 25, 2},
+    Laufwerksfall{"C", "C:\\", false, 25, 0},
+    Laufwerksfall{"ohneBackslash", "A:", false, 25, 0},
+    Laufwerksfall{"wechselmedium", "stick", true, 30, 2},
+    Laufwerksfall{"einStueckAufWechselmedium", "stick", true, 10, 0}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
-
-TEST_F(ZerlegungTest, einStueckAufDisketteFragtNicht) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 10, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 0);
-}
-
-TEST_F(ZerlegungTest, wechselmediumFragtUndPrueftVorJedemWeiterenStueck) {
-    medium.wechselbar = true;
-    quelle("BILD.ZIP", 30, 10);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    EXPECT_EQ(anzeige.anzahlMeldungen(texte::NaechsteDiskette), 2);
-    EXPECT_EQ(medium.bereitAufrufe, 2);
-}
 
 // Whatever stands at a path the run writes is replaced, a link itself and
 // never its target; a folder there fails the run.
