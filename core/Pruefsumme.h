@@ -42,7 +42,9 @@ class Pruefsumme {
     // and so ends the caller's use of the buffer before last.
     char* puffer();
     // Hashes the first `n` bytes (n <= blockgroesse()) of the buffer last
-    // returned by puffer(). REQUIRES: one einspeisen per puffer().
+    // returned by puffer(). REQUIRES: one einspeisen per puffer(); a buffer
+    // taken and not fed (a failed read) leaves the object fit only to be
+    // destroyed.
     void einspeisen(std::size_t n);
 
     // Waits for every block fed in and gives the checksum as 64 lower-case

@@ -26,10 +26,11 @@ Fehler ausgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::
                 bool* offeneLuecke) {
     std::size_t anfang = 0;
     while (anfang < n) {
-        const bool luecke = nullen(daten + anfang, std::min(Blockgroesse, n - anfang));
-        std::size_t ende = anfang;
+        std::size_t einheit = std::min(Blockgroesse, n - anfang);
+        const bool luecke = nullen(daten + anfang, einheit);
+        std::size_t ende = anfang + einheit;
         while (ende < n) {
-            const std::size_t einheit = std::min(Blockgroesse, n - ende);
+            einheit = std::min(Blockgroesse, n - ende);
             if (nullen(daten + ende, einheit) != luecke)
                 break;
             ende += einheit;
