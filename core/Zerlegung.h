@@ -63,8 +63,9 @@ bool aufLaufwerkAoderB(const std::string& stueckpfad);
 // The cutting run. Reads Quelldatei, Quellgröße, Teilgröße and the target
 // folder; writes the pieces, the batch file and beside it the SHA-256 of the
 // source in the format of sha256sum (stem + "sha256"); sets Batchdatei and
-// Leseposition. All messages go through `anzeige`. A run that does not
-// succeed leaves neither a batch nor a checksum file of its stem behind.
+// Leseposition. All messages go through `anzeige`. A run that fails once it
+// has begun a piece leaves neither a batch nor a checksum file of its stem
+// behind; a refused run touches no file.
 Ausgang zerlegen(Auftrag& auftrag, Zerlegungsanzeige& anzeige, Dateisystem& fs,
                  Wechselmedium& medium);
 
