@@ -10,6 +10,8 @@
 
 #include "Fehler.h"
 
+struct evp_md_ctx_st;  // libcrypto's EVP_MD_CTX
+
 namespace zorta {
 
 // SHA-256 of a byte stream, computed in a thread of its own while the caller
@@ -55,6 +57,9 @@ class Pruefsumme {
     void rechnen();
 
     const std::size_t blockgroesse_;
+    evp_md_ctx_st* ctx_ = nullptr;  // used by one thread at a time
+    bool ok_ = false;               // false once libcrypto refused
+    bool selbst_ = false;           // no second thread: einspeisen() hashes at once
     std::vector<std::unique_ptr<char[]>> puffer_;
     std::vector<std::size_t> laengen_;
     std::size_t ausgegeben_ = 0;  // buffers handed to the caller (caller's thread only)
@@ -65,8 +70,6 @@ class Pruefsumme {
     std::size_t gerechnet_ = 0;    // blocks hashed
     bool ende_ = false;            // no more blocks will come
     bool verwerfen_ = false;       // stop without a result
-    bool gescheitert_ = false;     // libcrypto refused
-    unsigned char summe_[32] = {};
     std::thread rechner_;
 };
 
