@@ -44,12 +44,16 @@ Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     return {};
 }
 
-Fehler PosixDateisystem::oeffneSchreiben(const std::string& pfad, Handle* h) {
-    return oeffne(pfad, O_WRONLY | O_CREAT | O_TRUNC, h);
+Fehler PosixDateisystem::oeffneNeu(const std::string& pfad, Handle* h) {
+    return oeffne(pfad, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, h);
 }
 
-Fehler PosixDateisystem::oeffneNeu(const std::string& pfad, Handle* h) {
-    return oeffne(pfad, O_WRONLY | O_CREAT | O_EXCL, h);
+Fehler PosixDateisystem::laenge(Handle h, std::int64_t* n) {
+    struct stat st {};
+    if (::fstat(h, &st) != 0)
+        return Fehler::ausErrno(errno);
+    *n = st.st_size;
+    return {};
 }
 
 Fehler PosixDateisystem::lueckenhaftLesen(Handle h, Lesestand& st, char* puffer, std::size_t n,

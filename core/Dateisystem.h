@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,10 +30,11 @@ class Dateisystem {
     virtual ~Dateisystem() = default;
 
     virtual Fehler oeffneLesen(const std::string& pfad, Handle* h) = 0;
-    // Creates the file, or truncates it when it exists.
-    virtual Fehler oeffneSchreiben(const std::string& pfad, Handle* h) = 0;
-    // Creates the file; fails with error 58 when the name is taken.
+    // Creates the file; fails with error 58 when the name is taken, by
+    // anything, a link included: nothing is ever written through a link.
     virtual Fehler oeffneNeu(const std::string& pfad, Handle* h) = 0;
+    // The current length of an open file.
+    virtual Fehler laenge(Handle h, std::int64_t* n) = 0;
     // Reads up to `n` bytes; fewer only at the end of the file (0 there).
     virtual Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) = 0;
     // Writes all `n` bytes or fails.
@@ -46,6 +48,7 @@ class Dateisystem {
     // cannot be copied that way (the caller then reads and writes itself).
     virtual Fehler uebertragen(Handle von, Handle nach, std::size_t n, std::size_t* menge) = 0;
     virtual Fehler schliessen(Handle h) = 0;
+    // Removes the entry itself: a link, never its target. A folder fails.
     virtual Fehler loeschen(const std::string& pfad) = 0;
     // True for an existing ordinary file (not a folder, not a device).
     virtual Fehler existiert(const std::string& pfad, bool* ja) = 0;
@@ -65,8 +68,8 @@ class Dateisystem {
 class PosixDateisystem final : public Dateisystem {
   public:
     Fehler oeffneLesen(const std::string& pfad, Handle* h) override;
-    Fehler oeffneSchreiben(const std::string& pfad, Handle* h) override;
     Fehler oeffneNeu(const std::string& pfad, Handle* h) override;
+    Fehler laenge(Handle h, std::int64_t* n) override;
     Fehler lesen(Handle h, char* puffer, std::size_t n, std::size_t* gelesen) override;
     Fehler schreiben(Handle h, const char* daten, std::size_t n) override;
     Fehler ueberspringen(Handle h, std::size_t n) override;

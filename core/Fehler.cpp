@@ -24,6 +24,8 @@ const char* beschreibungVon(int n) {
             return "Geräte-E/A-Fehler";
         case fehlernr::DateiExistiert:
             return "Datei existiert bereits";
+        case fehlernr::QuelleVeraendert:
+            return "Quelldatei während des Zerlegens verändert";
         case fehlernr::DatentraegerVoll:
             return "Datenträger voll";
         case fehlernr::HinterDateiende:

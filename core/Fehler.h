@@ -36,6 +36,7 @@ inline constexpr int UnzulaessigerAufruf = 5;
 inline constexpr int Benutzerunterbrechung = 18;  // the user cancelled the run
 inline constexpr int DateiNichtGefunden = 53;
 inline constexpr int DateiExistiert = 58;
+inline constexpr int QuelleVeraendert = 59;  // the source grew while it was cut
 inline constexpr int GeraeteFehler = 57;
 inline constexpr int DatentraegerVoll = 61;
 inline constexpr int HinterDateiende = 62;

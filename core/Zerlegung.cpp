@@ -1,7 +1,9 @@
 #include "Zerlegung.h"
 
 #include <algorithm>
-#include <memory>
+#include <climits>
+#include <cstring>
+#include <vector>
 
 #include "Batchdatei.h"
 #include "Pfade.h"
@@ -12,26 +14,6 @@ std::string fehlermeldungZerlegung(const Fehler& f) {
     return "Fehler # " + zahlMitVorzeichenstelle(f.nummer()) + "\r" + f.beschreibung();
 }
 
-Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
-                     Dateisystem::Handle ziel, char* puffer, Zerlegungsanzeige* anzeige) {
-    std::int64_t rest = anzahl;
-    bool luecke = false;
-    while (rest > 0) {
-        if (anzeige && anzeige->abbruchGewuenscht())
-            return Fehler::nummer(fehlernr::Benutzerunterbrechung);
-        const auto laenge = static_cast<std::size_t>(std::min<std::int64_t>(rest, Blockgroesse));
-        std::size_t gelesen = 0;
-        if (Fehler f = fs.lesen(quelle, puffer, laenge, &gelesen); !f.ok())
-            return f;
-        if (gelesen < laenge)
-            return Fehler::nummer(fehlernr::HinterDateiende);
-        if (Fehler f = blockAusgeben(fs, ziel, puffer, laenge, &luecke); !f.ok())
-            return f;
-        rest -= static_cast<std::int64_t>(laenge);
-    }
-    return luecke ? fs.laengeAnPosition(ziel) : Fehler{};
-}
-
 std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordner,
                                     const std::string& stueck) {
     return std::string(texte::NaechsteDiskette) + "\n" +
@@ -40,6 +22,63 @@ std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordn
            (unterordner.empty() ? std::string("in das oberste Verzeichnis")
                                 : "in den Ordner „" + unterordner + "“") +
            " geschrieben.";
+}
+
+namespace {
+
+bool nullen(const char* p, std::size_t n) {
+    return n > 0 && p[0] == 0 && std::memcmp(p, p + 1, n - 1) == 0;
+}
+
+// Writes `n` bytes, leaving each run of all-zero units of Blockgroesse as a
+// hole and writing each run of the others with one call.
+Fehler ausgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
+                bool* offeneLuecke) {
+    std::size_t anfang = 0;
+    while (anfang < n) {
+        std::size_t einheit = std::min(Blockgroesse, n - anfang);
+        const bool luecke = nullen(daten + anfang, einheit);
+        std::size_t ende = anfang + einheit;
+        while (ende < n) {
+            einheit = std::min(Blockgroesse, n - ende);
+            if (nullen(daten + ende, einheit) != luecke)
+                break;
+            ende += einheit;
+        }
+        const std::size_t menge = ende - anfang;
+        if (Fehler f = luecke ? fs.ueberspringen(h, menge) : fs.schreiben(h, daten + anfang, menge);
+            !f.ok()) {
+            return f;
+        }
+        *offeneLuecke = luecke;
+        anfang = ende;
+    }
+    return {};
+}
+
+}  // namespace
+
+Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
+                     Dateisystem::Handle ziel, Pruefsumme& summe, Zerlegungsanzeige* anzeige) {
+    std::int64_t rest = anzahl;
+    bool luecke = false;
+    while (rest > 0) {
+        if (anzeige && anzeige->abbruchGewuenscht())
+            return Fehler::nummer(fehlernr::Benutzerunterbrechung);
+        const auto laenge =
+            static_cast<std::size_t>(std::min<std::int64_t>(rest, summe.blockgroesse()));
+        char* puffer = summe.puffer();
+        std::size_t gelesen = 0;
+        if (Fehler f = fs.lesen(quelle, puffer, laenge, &gelesen); !f.ok())
+            return f;
+        if (gelesen < laenge)
+            return Fehler::nummer(fehlernr::HinterDateiende);
+        summe.einspeisen(laenge);
+        if (Fehler f = ausgeben(fs, ziel, puffer, laenge, &luecke); !f.ok())
+            return f;
+        rest -= static_cast<std::int64_t>(laenge);
+    }
+    return luecke ? fs.laengeAnPosition(ziel) : Fehler{};
 }
 
 bool aufLaufwerkAoderB(const std::string& stueckpfad) {
@@ -55,16 +94,19 @@ namespace {
 class Lauf {
   public:
     Lauf(Auftrag& a, Zerlegungsanzeige& anz, Dateisystem& fs, Wechselmedium& m)
-        : a_(a), anz_(anz), fs_(fs), medium_(m), quelle_(fs), stueck_(fs), batch_(fs) {}
+        : a_(a), anz_(anz), fs_(fs), medium_(m), quelle_(fs), stueck_(fs), datei_(fs) {}
 
     Ausgang ausfuehren();
 
   private:
+    Ausgang ablehnen(const char* text);
     bool wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                     std::int64_t anzahl);
-    Fehler stueckeSchreiben(std::int64_t anzahl, Kopierzeile& zeile);
+    Fehler schneiden(std::int64_t anzahl);
+    Fehler entfernen(const std::string& pfad);
+    Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile);
     Fehler mediumWechseln(const std::string& naechstes);
-    Fehler batchSchreiben(const std::string& inhalt);
+    Fehler dateiSchreiben(const std::string& pfad, const std::string& inhalt);
     void scheitern(const Fehler& f);
 
     Auftrag& a_;
@@ -73,10 +115,11 @@ class Lauf {
     Wechselmedium& medium_;
     OffeneDatei quelle_;
     OffeneDatei stueck_;
-    OffeneDatei batch_;
-    std::string begonnenesStueck_;  // piece path begun and not yet closed in full
-    std::string batchEntwurf_;      // temporary batch file while it is written
-    std::string ordner_, praefix_;  // the target folder; another after a swap
+    OffeneDatei datei_;                     // the batch or checksum file being written
+    std::string begonnenesStueck_;          // piece path begun and not yet closed in full
+    std::string entwurf_;                   // draft of the batch or checksum file
+    std::vector<std::string> geschrieben_;  // batch and checksum file of this run
+    std::string ordner_, praefix_;          // the target folder; another after a swap
     std::string stamm_;
     bool wechselbar_ = false;  // the medium is swapped between pieces
     double schritt_ = 0;       // progress per piece
@@ -84,10 +127,8 @@ class Lauf {
 
 Ausgang Lauf::ausfuehren() {
     // Only stale job state leads here; a loop with no progress must not start.
-    if (a_.Teilgröße <= 0 || a_.Quellgröße <= 0) {
-        anz_.meldung(texte::UngueltigerAuftrag, texte::Titel, Symbol::Information);
-        return Ausgang::Abgelehnt;
-    }
+    if (a_.Teilgröße <= 0 || a_.Quellgröße <= 0)
+        return ablehnen(texte::UngueltigerAuftrag);
     const std::int64_t anzahl =
         a_.Quellgröße / a_.Teilgröße + (a_.Quellgröße % a_.Teilgröße != 0 ? 1 : 0);
     schritt_ = static_cast<double>(anz_.fortschrittMaximum()) / static_cast<double>(anzahl);
@@ -99,31 +140,37 @@ Ausgang Lauf::ausfuehren() {
     }
     praefix_ = Ordnerpraefix(ordner_);
     stamm_ = Dateiname(OhneEndung(a_.Quelldatei));
-    if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl)) {
-        anz_.meldung(texte::QuelleWuerdeUeberschrieben, texte::Titel, Symbol::Information);
-        return Ausgang::Abgelehnt;
+    if (!batchTauglich(stamm_) || !batchTauglich(Dateiname(a_.Quelldatei)))
+        return ablehnen(texte::NameUngeeignet);
+    // A name that cannot exist must fail now, not after the last piece.
+    for (const std::string& endung : {Stuecknummer(anzahl), std::string("sha256")}) {
+        const std::string pfad = praefix_ + stamm_ + endung;  // "bat" is shorter than both
+        if (Dateiname(pfad).size() > NAME_MAX || pfad.size() >= PATH_MAX)
+            return ablehnen(texte::NameZuLang);
     }
+    if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl))
+        return ablehnen(texte::QuelleWuerdeUeberschrieben);
 
     anz_.sanduhr(true);
     a_.Batchdatei = praefix_ + stamm_ + "bat";
-
-    Kopierzeile zeile;
+    a_.Leseposition = 0;
     Fehler f = fs_.oeffneLesen(a_.Quelldatei, quelle_.ziel());
+    // The piece count and the batch file rest on the length measured at the
+    // choice; a file changed since would be cut in part.
+    std::int64_t laenge = 0;
     if (f.ok())
-        f = stueckeSchreiben(anzahl, zeile);
-    if (f.ok())
-        f = quelle_.schliessen();
-    if (f.ok()) {
-        zeile.abschliessen(Dateiname(a_.Quelldatei));
-        f = batchSchreiben(batchInhalt(zeile.text()));
+        f = fs_.laenge(quelle_.handle(), &laenge);
+    if (f.ok() && laenge != a_.Quellgröße) {
+        quelle_.zu();
+        anz_.sanduhr(false);
+        return ablehnen(texte::QuelleVeraendert);
     }
-    // The user pulls the last medium once the success message is up. A batch
-    // file whose name did not reach it counts as not written, like a piece.
-    if (f.ok() && wechselbar_) {
+    if (f.ok())
+        f = schneiden(anzahl);
+    // The user pulls the last medium once the success message is up; the
+    // batch and checksum files count as written only once their names are on it.
+    if (f.ok() && wechselbar_)
         f = fs_.ordnerSichern(ordner_);
-        if (!f.ok())
-            batchEntwurf_ = a_.Batchdatei;
-    }
     if (!f.ok()) {
         scheitern(f);
         return f.nummer() == fehlernr::Benutzerunterbrechung ? Ausgang::Abgebrochen
@@ -140,14 +187,61 @@ Ausgang Lauf::ausfuehren() {
     return Ausgang::Erfolg;
 }
 
+Ausgang Lauf::ablehnen(const char* text) {
+    anz_.meldung(text, texte::Titel, Symbol::Information);
+    return Ausgang::Abgelehnt;
+}
+
+// Everything from the first file written to the last; any failure leaves the
+// rest to scheitern().
+Fehler Lauf::schneiden(std::int64_t anzahl) {
+    // The batch file of an earlier cut must not outlive a run that fails: it
+    // would join pieces this run did not write.
+    if (Fehler f = entfernen(praefix_ + stamm_ + "sha256"); !f.ok())
+        return f;
+    if (Fehler f = entfernen(a_.Batchdatei); !f.ok())
+        return f;
+
+    Pruefsumme summe;
+    Kopierzeile zeile;
+    if (Fehler f = stueckeSchreiben(anzahl, summe, zeile); !f.ok())
+        return f;
+    // A source that grew during the run would be cut in part.
+    char mehr = 0;
+    std::size_t gelesen = 0;
+    if (Fehler f = fs_.lesen(quelle_.handle(), &mehr, 1, &gelesen); !f.ok())
+        return f;
+    if (gelesen != 0)
+        return Fehler::nummer(fehlernr::QuelleVeraendert);
+    if (Fehler f = quelle_.schliessen(); !f.ok())
+        return f;
+
+    std::string hex;
+    if (Fehler f = summe.ergebnis(&hex); !f.ok())
+        return f;
+    const std::string name = Dateiname(a_.Quelldatei);
+    // After a swap both files go onto the last medium, beside the last piece.
+    if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", hex + "  " + name + "\n"); !f.ok())
+        return f;
+    zeile.abschliessen(name);
+    return dateiSchreiben(a_.Batchdatei, batchInhalt(zeile.text()));
+}
+
+// Removes whatever stands at `pfad` but a folder: a link itself, never its
+// target, and a FIFO or device node that would block or swallow the output.
+Fehler Lauf::entfernen(const std::string& pfad) {
+    Fehler f = fs_.loeschen(pfad);
+    return f.nummer() == fehlernr::DateiNichtGefunden ? Fehler{} : f;
+}
+
 bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                       std::int64_t anzahl) {
     Dateikennung quelle;
     if (!fs_.kennung(a_.Quelldatei, &quelle).ok())
         return false;  // opening will report it
-    // Only names the run writes can be hit: the batch file, and the one piece
-    // whose number spells the source's own extension.
-    std::vector<std::string> kandidaten = {praefix + stamm + "bat"};
+    // Only names the run writes can be hit: the batch and checksum files, and
+    // the one piece whose number spells the source's own extension.
+    std::vector<std::string> kandidaten = {praefix + stamm + "bat", praefix + stamm + "sha256"};
     const std::string name = Dateiname(a_.Quelldatei);
     const auto punkt = name.rfind('.');
     if (punkt != std::string::npos) {
@@ -170,29 +264,22 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     return false;
 }
 
-Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Kopierzeile& zeile) {
+Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile) {
     wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
-    const auto puffer = std::make_unique<char[]>(Blockgroesse);
     const float maximum = anz_.fortschrittMaximum();
-    a_.Leseposition = 0;
     for (std::int64_t nr = 1; a_.Leseposition < a_.Quellgröße; ++nr) {
         const std::string pfad = praefix_ + stamm_ + Stuecknummer(nr);
         begonnenesStueck_ = pfad;
         anz_.statuszeile(texte::Kopiere + pfad);
         anz_.neuZeichnen();
-        bool vorhanden = false;
-        if (Fehler f = fs_.existiert(pfad, &vorhanden); !f.ok())
+        // Created new, so nothing is written through a link or into a FIFO.
+        if (Fehler f = entfernen(pfad); !f.ok())
             return f;
-        if (vorhanden) {
-            if (Fehler f = fs_.loeschen(pfad); !f.ok())
-                return f;
-        }
-        if (Fehler f = fs_.oeffneSchreiben(pfad, stueck_.ziel()); !f.ok())
+        if (Fehler f = fs_.oeffneNeu(pfad, stueck_.ziel()); !f.ok())
             return f;
         const std::int64_t rest = a_.Quellgröße - a_.Leseposition;
         const std::int64_t menge = std::min(rest, a_.Teilgröße);
-        if (Fehler f =
-                BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), puffer.get(), &anz_);
+        if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), summe, &anz_);
             !f.ok()) {
             return f;
         }
@@ -247,22 +334,24 @@ Fehler Lauf::mediumWechseln(const std::string& naechstes) {
     }
 }
 
-Fehler Lauf::batchSchreiben(const std::string& inhalt) {
+Fehler Lauf::dateiSchreiben(const std::string& pfad, const std::string& inhalt) {
     // Written beside the target and renamed over it only when complete, so a
-    // failure never leaves a truncated copy line behind.
-    if (Fehler f = entwurfAnlegen(fs_, a_.Batchdatei, batch_, &batchEntwurf_); !f.ok())
+    // failure never leaves a truncated file behind; rename replaces a link
+    // standing there, not its target.
+    if (Fehler f = entwurfAnlegen(fs_, pfad, datei_, &entwurf_); !f.ok())
         return f;
-    if (Fehler f = fs_.schreiben(batch_.handle(), inhalt.data(), inhalt.size()); !f.ok())
+    if (Fehler f = fs_.schreiben(datei_.handle(), inhalt.data(), inhalt.size()); !f.ok())
         return f;
-    // Without this a crash after the rename can leave an empty batch file in
-    // place of the good one it replaced.
-    if (Fehler f = fs_.sichern(batch_.handle()); !f.ok())
+    // Without this a crash after the rename can leave an empty file in place
+    // of the good one it replaced.
+    if (Fehler f = fs_.sichern(datei_.handle()); !f.ok())
         return f;
-    if (Fehler f = batch_.schliessen(); !f.ok())
+    if (Fehler f = datei_.schliessen(); !f.ok())
         return f;
-    if (Fehler f = fs_.umbenennen(batchEntwurf_, a_.Batchdatei); !f.ok())
+    if (Fehler f = fs_.umbenennen(entwurf_, pfad); !f.ok())
         return f;
-    batchEntwurf_.clear();
+    entwurf_.clear();
+    geschrieben_.push_back(pfad);
     return {};
 }
 
@@ -272,15 +361,13 @@ void Lauf::scheitern(const Fehler& f) {
         anz_.meldung(fehlermeldungZerlegung(f), texte::Titel, Symbol::Keins);
     quelle_.zu();
     stueck_.zu();
-    batch_.zu();
-    if (!begonnenesStueck_.empty()) {
-        bool vorhanden = false;
-        if (fs_.existiert(begonnenesStueck_, &vorhanden).ok() && vorhanden) {
-            (void)fs_.loeschen(begonnenesStueck_);
-        }
-    }
-    if (!batchEntwurf_.empty())
-        (void)fs_.loeschen(batchEntwurf_);
+    datei_.zu();
+    if (!begonnenesStueck_.empty())
+        (void)fs_.loeschen(begonnenesStueck_);
+    if (!entwurf_.empty())
+        (void)fs_.loeschen(entwurf_);
+    // A checksum without its batch file would promise a cut that failed.
+    for (const auto& pfad : geschrieben_) (void)fs_.loeschen(pfad);
     anz_.statuszeile(abgebrochen ? texte::Abgebrochen : "");
     anz_.sanduhr(false);
     anz_.neuZeichnen();

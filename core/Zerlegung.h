@@ -6,10 +6,13 @@
 #include "Anzeige.h"
 #include "Auftrag.h"
 #include "Dateisystem.h"
+#include "Pruefsumme.h"
 #include "Wechselmedium.h"
 
 namespace zorta {
 
+// Zeros become holes in units of this many bytes, counted from the start of
+// each piece, so that sparse sources give sparse pieces.
 inline constexpr std::size_t Blockgroesse = 32768;
 
 // Texts of the run that tests and the window share.
@@ -27,6 +30,15 @@ inline constexpr const char* QuelleWuerdeUeberschrieben =
 inline constexpr const char* Abgebrochen =
     "Zorta abgebrochen. Die fertigen Teile bleiben erhalten, eine Batchdatei wurde nicht "
     "geschrieben.";
+inline constexpr const char* NameUngeeignet =
+    "Der Name der Quelldatei enthält Zeichen, die eine Batchdatei nicht aufnehmen kann "
+    "(Steuerzeichen, \" oder \\). Benennen Sie die Datei bitte um !";
+inline constexpr const char* NameZuLang =
+    "Die Namen der Teile und der Batchdatei würden zu lang. Wählen Sie bitte einen kürzeren "
+    "Dateinamen oder ein anderes Zielverzeichnis !";
+inline constexpr const char* QuelleVeraendert =
+    "Die Quelldatei hat sich seit der Auswahl verändert. Wählen Sie bitte die Quelldatei "
+    "erneut aus !";
 inline constexpr const char* Titel = "Zorta";
 inline constexpr const char* KeinNeuerDatentraeger = "Es wurde kein neuer Datenträger gefunden.";
 inline constexpr const char* MehrereDatentraeger =
@@ -44,19 +56,25 @@ enum class Ausgang { Erfolg, KeinZiel, Abgelehnt, Fehlgeschlagen, Abgebrochen };
 // "Fehler #  53\rDatei nicht gefunden": the failure message of the run.
 std::string fehlermeldungZerlegung(const Fehler& f);
 
-// Copies the next `anzahl` bytes from `quelle` to `ziel` in blocks of 32,768
-// bytes through `puffer`, which must hold at least that many. A source that
-// ends early fails with error 62. Blocks of zeros are left as holes. When
-// `anzeige` is given and asks to cancel between blocks, fails with error 18.
+// Copies the next `anzahl` bytes from `quelle` to `ziel` through the buffers
+// of `summe`, which hashes them on the way. A source that ends early fails
+// with error 62. Zeros in whole units of Blockgroesse, counted from the first
+// byte copied, are left as holes. When `anzeige` is given and asks to cancel
+// between blocks, fails with error 18.
+// REQUIRES: summe.blockgroesse() is a multiple of Blockgroesse.
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
-                     Dateisystem::Handle ziel, char* puffer, Zerlegungsanzeige* anzeige = nullptr);
+                     Dateisystem::Handle ziel, Pruefsumme& summe,
+                     Zerlegungsanzeige* anzeige = nullptr);
 
 // True when the piece path lies on drive A: or B: in the old notation.
 bool aufLaufwerkAoderB(const std::string& stueckpfad);
 
 // The cutting run. Reads Quelldatei, Quellgröße, Teilgröße and the target
-// folder; writes the pieces and the batch file; sets Batchdatei and
-// Leseposition. All messages go through `anzeige`.
+// folder; writes the pieces, the batch file and beside it the SHA-256 of the
+// source in the format of sha256sum (stem + "sha256"); sets Batchdatei and
+// Leseposition. All messages go through `anzeige`. A run that fails once it
+// has begun a piece leaves neither a batch nor a checksum file of its stem
+// behind; a refused run touches no file.
 Ausgang zerlegen(Auftrag& auftrag, Zerlegungsanzeige& anzeige, Dateisystem& fs,
                  Wechselmedium& medium);
 

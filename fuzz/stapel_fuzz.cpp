@@ -12,8 +12,8 @@ class KeinDateisystem final : public zorta::Dateisystem {
   public:
     zorta::Fehler nein() { return zorta::Fehler::nummer(zorta::fehlernr::DateiNichtGefunden); }
     zorta::Fehler oeffneLesen(const std::string&, Handle*) override { return nein(); }
-    zorta::Fehler oeffneSchreiben(const std::string&, Handle*) override { return nein(); }
     zorta::Fehler oeffneNeu(const std::string&, Handle*) override { return nein(); }
+    zorta::Fehler laenge(Handle, std::int64_t*) override { return nein(); }
     zorta::Fehler lesen(Handle, char*, std::size_t, std::size_t*) override { return nein(); }
     zorta::Fehler schreiben(Handle, const char*, std::size_t) override { return nein(); }
     zorta::Fehler ueberspringen(Handle, std::size_t) override { return nein(); }

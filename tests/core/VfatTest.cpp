@@ -64,7 +64,7 @@ TEST_F(VfatTest, zweiSticksNacheinanderUnterIhremEtikett) {
     ASSERT_EQ(fragen.size(), 2u);
     EXPECT_EQ(fragen[1], naechsteDisketteNochmal(0, "teile", "BILD.002"));
     EXPECT_EQ(test::namenIn(tmp / "media/STICK2/teile"),
-              (std::vector<std::string>{"BILD.002", "BILD.bat"}));
+              (std::vector<std::string>{"BILD.002", "BILD.bat", "BILD.sha256"}));
     stick1.einhaengen(tmp / "media/STICK1");
     EXPECT_EQ(test::namenIn(tmp / "media/STICK1/teile"), std::vector<std::string>{"BILD.001"});
 

@@ -1,6 +1,7 @@
 #include "Testhilfen.h"
 
 #include <dirent.h>
+#include <openssl/evp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -64,6 +65,19 @@ int offeneDeskriptoren() {
     int n = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
     return n;
+}
+
+std::string sha256(const std::string& daten) {
+    unsigned char summe[EVP_MAX_MD_SIZE];
+    unsigned int laenge = 0;
+    EVP_Digest(daten.data(), daten.size(), summe, &laenge, EVP_sha256(), nullptr);
+    std::string hex;
+    for (unsigned int i = 0; i < laenge; ++i) {
+        static constexpr char kZiffern[] = "0123456789abcdef";
+        hex += kZiffern[summe[i] >> 4];
+        hex += kZiffern[summe[i] & 0xf];
+    }
+    return hex;
 }
 
 bool FehlerDateisystem::jetzt(bool lesend) {

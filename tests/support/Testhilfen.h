@@ -43,6 +43,8 @@ std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 int offeneDeskriptoren();
+// SHA-256 of `daten` in one call, as 64 lower-case hex digits.
+std::string sha256(const std::string& daten);
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
@@ -66,11 +68,11 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler oeffneLesen(const std::string& p, Handle* h) override {
         return oeffne([&] { return echt_.oeffneLesen(p, h); });
     }
-    Fehler oeffneSchreiben(const std::string& p, Handle* h) override {
-        return geschrieben(p, h, oeffne([&] { return echt_.oeffneSchreiben(p, h); }));
-    }
     Fehler oeffneNeu(const std::string& p, Handle* h) override {
         return geschrieben(p, h, oeffne([&] { return echt_.oeffneNeu(p, h); }));
+    }
+    Fehler laenge(Handle h, std::int64_t* n) override {
+        return jetzt() ? fehler_ : echt_.laenge(h, n);
     }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
@@ -139,6 +141,7 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
     float position = 0;
     bool geleert = false;
     bool zortaAn = true;
+    bool abbrechen = false;  // what abbruchGewuenscht() answers
     // Runs at each message box, e.g. to pull a stick while a prompt is open.
     std::function<void(const Meldung&)> beiMeldung;
     bool antwort = true;  // what frage() answers
@@ -167,6 +170,7 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
         meldung(text, titel, Symbol::Frage);
         return antwort;
     }
+    bool abbruchGewuenscht() override { return abbrechen; }
     int anzahlMeldungen(const std::string& text) const;
 };
 
