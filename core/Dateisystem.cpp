@@ -234,7 +234,8 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
         const int fd =
             ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            struct stat mein {}, dort {};
+            struct stat mein {
+            }, dort{};
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mein) == 0 &&
                 ::lstat(pfad.c_str(), &dort) == 0 && gleich(mein, dort)) {
                 *h = fd;
@@ -254,10 +255,11 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
             const int afd = ::open(pfad.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (afd < 0)
                 continue;
-            struct stat offen {}, dort {};
+            struct stat offen {
+            }, dort{};
             const bool frei = ::flock(afd, LOCK_EX | LOCK_NB) == 0;
-            const bool derselbe = ::fstat(afd, &offen) == 0 &&
-                                  ::lstat(pfad.c_str(), &dort) == 0 && gleich(offen, dort);
+            const bool derselbe = ::fstat(afd, &offen) == 0 && ::lstat(pfad.c_str(), &dort) == 0 &&
+                                  gleich(offen, dort);
             if (frei && derselbe)
                 (void)::unlink(pfad.c_str());
             ::close(afd);

@@ -49,7 +49,6 @@ Fehler batchdateiStarten(const std::string& datei, const std::string& interprete
     return starter.starten(a);
 }
 
-
 Fehler batchdateiBeobachtetStarten(const std::string& datei, const std::string& interpreter,
                                    Starter& starter, std::unique_ptr<Beobachtung>* beobachtung) {
     beobachtung->reset();

@@ -297,11 +297,11 @@ Fehler Ausfuehrung::verbinden(const std::vector<std::string>& quellen, Dateisyst
             }
             // Two buffers in turn: one is hashed while the other is filled.
             char* puffer = puffer_[welcher].get();
-            welcher ^= 1;
             if (Fehler f = fs_.lesen(ein.handle(), puffer, kPuffer, &menge); !f.ok())
                 return f;
             if (menge == 0)
                 break;
+            welcher ^= 1;
             if (hash)
                 hash->fuettern(puffer, menge);
             if (Fehler f = blockAusgeben(fs_, aus, puffer, menge, &luecke); !f.ok())
@@ -424,10 +424,6 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
 
 // Checks one line; false with the reason when it lies outside the subset.
 bool zeileLesen(std::string zeile, Befehl* aus, std::string* fehler) {
-    if (zeile.find('\0') != std::string::npos) {
-        *fehler = "Nullbyte in der Zeile";
-        return false;
-    }
     std::size_t a = 0;
     while (a < zeile.size() && (zeile[a] == '@' || leer(zeile[a]))) ++a;
     zeile = trim(zeile.substr(a));
@@ -599,7 +595,12 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
         return s;
     const std::string pruefdatei = OhneEndung(datei) + "sha256";
     bool da = false;
-    if (fs.existiert(pruefdatei, &da).ok() && da) {
+    if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
+        lauf.meldung += Dateiname(pruefdatei) + " kann nicht gelesen werden: Fehler " +
+                        std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+        return stapelstatus::KopierFehler;
+    }
+    if (da) {
         lauf.pruefdatei = Dateiname(pruefdatei);
         if (const int s = lesen(pruefdatei, &lauf.pruefsummen); s != stapelstatus::Ok)
             return s;

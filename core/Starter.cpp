@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -82,6 +83,24 @@ void programmVorbereiten(const Startauftrag& auftrag, int fehlerAusgabe) {
     }
 }
 
+// The watcher's report: the status, the length of the output, the output.
+struct Bericht : Programmende {
+    bool ganz = false;
+};
+Bericht berichtLesen(const std::string& roh) {
+    Bericht b;
+    std::uint32_t laenge = 0;
+    if (roh.size() < sizeof b.status + sizeof laenge)
+        return b;
+    std::memcpy(&b.status, roh.data(), sizeof b.status);
+    std::memcpy(&laenge, roh.data() + sizeof b.status, sizeof laenge);
+    b.meldung = roh.substr(sizeof b.status + sizeof laenge, laenge);
+    b.ganz = b.meldung.size() == laenge;
+    if (!b.ganz)
+        b.status = -1;  // the watcher died half way
+    return b;
+}
+
 class PosixBeobachtung final : public Beobachtung {
   public:
     explicit PosixBeobachtung(int fd) : fd_(fd) {}
@@ -99,17 +118,14 @@ class PosixBeobachtung final : public Beobachtung {
             }
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0)
-                return false;  // EAGAIN: still running
+            if (n < 0) {  // EAGAIN: still running, or the report is not all there
+                if (!berichtLesen(roh_).ganz)
+                    return false;
+            }
             break;
         }
-        // The watcher writes the status, then the output, then ends.
-        int status = -1;
-        if (roh_.size() >= sizeof status)
-            std::memcpy(&status, roh_.data(), sizeof status);
-        ende_.status = status;
-        ende_.meldung = roh_.size() > sizeof status ? roh_.substr(sizeof status) : "";
         fertig_ = true;
+        ende_ = berichtLesen(roh_);
         return true;
     }
     const Programmende& ende() const override { return ende_; }
@@ -143,7 +159,9 @@ class PosixBeobachtung final : public Beobachtung {
     while ((r = ::waitpid(programm, &status, 0)) < 0 && errno == EINTR) {
     }
     const int ende = r == programm && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto laenge = static_cast<std::uint32_t>(meldung.size());
     std::string text(reinterpret_cast<const char*>(&ende), sizeof ende);
+    text.append(reinterpret_cast<const char*>(&laenge), sizeof laenge);
     text += meldung;
     for (std::size_t w = 0; w < text.size();) {
         const ssize_t n = ::write(bericht, text.data() + w, text.size() - w);
@@ -168,8 +186,7 @@ Fehler PosixStarter::beobachtetStarten(const Startauftrag& auftrag,
     return start(auftrag, beobachtung);
 }
 
-Fehler PosixStarter::start(const Startauftrag& auftrag,
-                           std::unique_ptr<Beobachtung>* beobachtung) {
+Fehler PosixStarter::start(const Startauftrag& auftrag, std::unique_ptr<Beobachtung>* beobachtung) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(auftrag.programm.c_str()));
     for (const auto& a : auftrag.argumente) argv.push_back(const_cast<char*>(a.c_str()));
