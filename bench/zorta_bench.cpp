@@ -1,7 +1,7 @@
 // Measures the cutting run and the batch interpreter against split, cat and
 // cp on the same data, and prints one table of medians.
 //
-//   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib]
+//   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib] [--nur-zusammensetzen]
 //
 // DIR (default: the current folder) must have room for about 12 GiB.
 #include <fcntl.h>
@@ -245,6 +245,7 @@ int main(int argc, char* argv[]) {
     std::string basis = fs::current_path();
     int runden = 5;
     bool vier = true;
+    bool nurJoin = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--ordner" && i + 1 < argc)
@@ -253,9 +254,11 @@ int main(int argc, char* argv[]) {
             runden = std::max(1, std::atoi(argv[++i]));
         else if (a == "--ohne-4gib")
             vier = false;
+        else if (a == "--nur-zusammensetzen")
+            nurJoin = true;
     }
     const std::string interpreter =
-        (fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
+        fs::absolute(fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
     std::string vorlage = basis + "/zorta-bench-XXXXXX";
     if (::mkdtemp(vorlage.data()) == nullptr) {
         std::perror("mkdtemp");
@@ -272,6 +275,8 @@ int main(int argc, char* argv[]) {
     std::printf("\n%-34s %10s %10s   %-10s %10s %10s   %11s\n", "measure (1 GiB)", "wall", "cpu",
                 "peer", "wall", "cpu", "ratio w/c");
     for (const std::int64_t teil : {std::int64_t{1'433'600}, std::int64_t{98'304'000}}) {
+        if (nurJoin)
+            break;
         std::vector<Messung> wir, split;
         for (int r = 0; r < runden; ++r) {
             wir.push_back(imKind([&] { return kernSchnitt(quelle, GiB, teil, ziel); }));
@@ -285,7 +290,7 @@ int main(int argc, char* argv[]) {
         zeile(was.c_str(), "split", median(wir), median(split), 1.00);
     }
 
-    {
+    if (!nurJoin) {
         std::vector<Messung> fenster, kern;
         for (int r = 0; r < runden; ++r) {
             fenster.push_back(fensterSchnitt(quelle, GiB, 1'433'600, ziel));
@@ -301,26 +306,46 @@ int main(int argc, char* argv[]) {
         kernSchnitt(quelle, GiB, 1'433'600, ziel);
         ::sync();
         for (const auto& e : fs::directory_iterator(ziel)) {
-            if (e.path().extension() != ".bat")
+            if (e.path().extension() != ".bat" && e.path().extension() != ".sha256")
                 stuecke.push_back(e.path().filename());
         }
         std::sort(stuecke.begin(), stuecke.end(), [](const std::string& a, const std::string& b) {
             return a.size() != b.size() ? a.size() < b.size() : a < b;
         });
-        std::vector<Messung> wir, cat;
+        std::vector<Messung> wir, cat, geprueft, catSumme;
         std::vector<std::string> catArgs = {"cat"};
         catArgs.insert(catArgs.end(), stuecke.begin(), stuecke.end());
+        std::string catZeile = "cat";
+        for (const auto& t : stuecke) catZeile += " " + t;
+        catZeile += " > BILD.ZIP && sha256sum --quiet -c BILD.sha256";
+        const std::string summe = ziel + "/BILD.sha256";
+        const auto weg = [&] {
+            fs::remove(ziel + "/BILD.ZIP");
+            ::sync();
+        };
         for (int r = 0; r < runden; ++r) {
+            fs::remove(summe);
             wir.push_back(programm({interpreter, "BILD.bat"}, ziel));
-            fs::remove(ziel + "/BILD.ZIP");
-            ::sync();
+            weg();
             cat.push_back(programm(catArgs, ziel, ziel + "/BILD.ZIP"));
-            fs::remove(ziel + "/BILD.ZIP");
-            ::sync();
+            weg();
+            // The checksum file as the cut writes it, in the format of sha256sum.
+            programm({"sha256sum", "BILD.ZIP"}, ordner, summe);
+            geprueft.push_back(programm({interpreter, "BILD.bat"}, ziel));
+            weg();
+            catSumme.push_back(programm({"sh", "-c", catZeile}, ziel));
+            weg();
         }
+        fs::remove(summe);
         zeile("join (zorta-batch BILD.bat)", "cat", median(wir), median(cat), 1.00);
+        zeile("join checked against BILD.sha256", "cat+sha", median(geprueft), median(catSumme),
+              0.50);
     }
 
+    if (nurJoin) {
+        fs::remove_all(ordner);
+        return 0;
+    }
     {
         fs::create_directory(ordner + "/ziel2");
         std::vector<Messung> cut, cp;
