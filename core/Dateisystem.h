@@ -132,6 +132,7 @@ Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, 
 // *entwurf its path.
 Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,
                       std::string* entwurf);
+// The path of the draft of `ziel`.
 std::string entwurfsname(const std::string& ziel);
 
 }  // namespace zorta

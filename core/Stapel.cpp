@@ -414,7 +414,10 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
     }
     if (!f.ok())
         return scheitern(ziel, f);
-    namen_[kleinAscii(ziel)] = {ziel};
+    if (auto& gleich = namen_[kleinAscii(ziel)];
+        std::find(gleich.begin(), gleich.end(), ziel) == gleich.end()) {
+        gleich.push_back(ziel);
+    }
     lauf_.meldung += ziel + (hash ? " wurde zusammengesetzt, die Prüfsumme stimmt.\n"
                                   : " wurde zusammengesetzt (ohne Prüfsumme).\n");
     if (!b.ausgabeVerworfen)
