@@ -354,6 +354,10 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
             break;
     }
     if (quellen.size() + 1 != namen.size()) {
+        if (erste.empty()) {  // no code page could be converted at all
+            erste = roh;
+            fehlt = roh.front();
+        }
         lauf_.meldung +=
             "Teil „" + fehlt + "“ fehlt – " + erste.back() + " wurde nicht zusammengesetzt.\n";
         return stapelstatus::KopierFehler;

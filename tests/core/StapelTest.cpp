@@ -201,6 +201,9 @@ TEST_P(PruefsummeTest, ersetztDasZielNurBeiPassenderSumme) {
     EXPECT_EQ(test::namenIn(tmp.pfad()).size(), vorher.size() + 2);  // + T.bat, T.sha256
 }
 const std::string kSumme = sha256("abcdef") + "  T.ZIP\n";
+TEST(Hashwerk, rechnetSha256) {
+    EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Teile, PruefsummeTest, testing::Values(
     Pruefung{"passt", "abc", "def", kSumme, 0, "T.ZIP wurde zusammengesetzt, die Prüfsumme stimmt.\n"},
