@@ -51,6 +51,10 @@ std::string trim(const std::string& s) {
     return s.substr(a, e - a);
 }
 
+std::string zuVieleTeile() {
+    return "Mehr als " + std::to_string(kTeileHoechstens) + " Teile";
+}
+
 enum class Art { Name, Plus, Schalter, Umleitung };
 struct Zeichen {
     Art art;
@@ -61,6 +65,10 @@ bool zerlegen(const std::string& s, std::vector<Zeichen>* aus, std::string* fehl
     std::size_t i = 0;
     while (i < s.size()) {
         const char c = s[i];
+        if (aus->size() > 2 * kTeileHoechstens + 8) {
+            *fehler = zuVieleTeile();
+            return false;
+        }
         if (leer(c)) {
             ++i;
         } else if (c == '+') {
@@ -554,6 +562,7 @@ int stapelAusfuehren(const std::string& eingabe, Stapellauf& lauf, Dateisystem& 
         --schluss;
     }
     std::vector<Befehl> befehle;
+    std::size_t teile = 0;
     for (int nummer = 1; anfang < schluss; ++nummer) {
         std::size_t ende = eingabe.find_first_of("\r\n", anfang);
         if (ende == std::string::npos || ende > schluss)
@@ -564,6 +573,12 @@ int stapelAusfuehren(const std::string& eingabe, Stapellauf& lauf, Dateisystem& 
         if (!zeileLesen(eingabe.substr(anfang, ende - anfang), &b, &fehler)) {
             lauf.meldung += "Zeile " + std::to_string(nummer) + " wird nicht unterstützt (" +
                             fehler + ") – die Batchdatei wurde nicht ausgeführt.\n";
+            return stapelstatus::NichtUnterstuetzt;
+        }
+        teile += b.k.quellen.size();
+        if (teile > kTeileHoechstens) {
+            lauf.meldung += "Die Batchdatei nennt mehr als " + std::to_string(kTeileHoechstens) +
+                            " Teile – sie wurde nicht ausgeführt.\n";
             return stapelstatus::NichtUnterstuetzt;
         }
         if (b.kopie || !b.echo.empty())

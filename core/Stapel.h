@@ -40,8 +40,11 @@ inline constexpr int NichtUnterstuetzt = 2;  // a line outside the subset: nothi
 inline constexpr int PruefsummeFalsch = 3;   // the joined bytes do not match the checksum file
 }  // namespace stapelstatus
 
-// Batch files and checksum files above this size are refused unread.
+// Batch files and checksum files above this size are refused unread, and
+// batch files naming more pieces in all are refused before anything runs,
+// so that memory and time stay bounded.
 inline constexpr std::size_t kStapelHoechstens = 16 * 1024 * 1024;
+inline constexpr std::size_t kTeileHoechstens = 200'000;
 
 struct Kopierbefehl {
     std::vector<std::string> quellen;
