@@ -3,7 +3,7 @@
 // medians. Run it once with DIR on disk and once on a tmpfs (/dev/shm): in
 // memory the system calls and the per-block work show.
 //
-//   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib]
+//   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib] [--nur-zusammensetzen]
 //
 // DIR (default: the current folder) must have room for about 12 GiB.
 #include <fcntl.h>
@@ -253,6 +253,7 @@ int main(int argc, char* argv[]) {
     std::string basis = fs::current_path();
     int runden = 5;
     bool vier = true;
+    bool nurJoin = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--ordner" && i + 1 < argc)
@@ -261,6 +262,8 @@ int main(int argc, char* argv[]) {
             runden = std::max(1, std::atoi(argv[++i]));
         else if (a == "--ohne-4gib")
             vier = false;
+        else if (a == "--nur-zusammensetzen")
+            nurJoin = true;
     }
     const std::string interpreter =
         fs::absolute(fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
@@ -282,6 +285,8 @@ int main(int argc, char* argv[]) {
     // The cut writes its checksum file too; a user without Zorta would run
     // sha256sum after split to get one.
     for (const std::int64_t teil : {std::int64_t{1'433'600}, std::int64_t{98'304'000}}) {
+        if (nurJoin)
+            break;
         const bool mitSha = teil == 1'433'600;
         std::vector<Messung> wir, split, splitSha;
         for (int r = 0; r < runden; ++r) {
@@ -304,7 +309,7 @@ int main(int argc, char* argv[]) {
             zeile(was.c_str(), "split+sha", median(wir), median(splitSha), 0.50);
     }
 
-    {
+    if (!nurJoin) {
         std::vector<Messung> fenster, kern;
         for (int r = 0; r < runden; ++r) {
             fenster.push_back(fensterSchnitt(quelle, GiB, 1'433'600, ziel));
@@ -326,20 +331,40 @@ int main(int argc, char* argv[]) {
         std::sort(stuecke.begin(), stuecke.end(), [](const std::string& a, const std::string& b) {
             return a.size() != b.size() ? a.size() < b.size() : a < b;
         });
-        std::vector<Messung> wir, cat;
+        std::vector<Messung> wir, cat, geprueft, catSumme;
         std::vector<std::string> catArgs = {"cat"};
         catArgs.insert(catArgs.end(), stuecke.begin(), stuecke.end());
+        std::string catZeile = "cat";
+        for (const auto& t : stuecke) catZeile += " " + t;
+        catZeile += " > BILD.ZIP && sha256sum --quiet -c BILD.sha256";
+        const std::string summe = ziel + "/BILD.sha256";
+        const auto weg = [&] {
+            fs::remove(ziel + "/BILD.ZIP");
+            ::sync();
+        };
         for (int r = 0; r < runden; ++r) {
+            fs::remove(summe);
             wir.push_back(programm({interpreter, "BILD.bat"}, ziel));
-            fs::remove(ziel + "/BILD.ZIP");
-            ::sync();
+            weg();
             cat.push_back(programm(catArgs, ziel, ziel + "/BILD.ZIP"));
-            fs::remove(ziel + "/BILD.ZIP");
-            ::sync();
+            weg();
+            // The checksum file as the cut writes it, in the format of sha256sum.
+            programm({"sha256sum", "BILD.ZIP"}, ordner, summe);
+            geprueft.push_back(programm({interpreter, "BILD.bat"}, ziel));
+            weg();
+            catSumme.push_back(programm({"sh", "-c", catZeile}, ziel));
+            weg();
         }
+        fs::remove(summe);
         zeile("join (zorta-batch BILD.bat)", "cat", median(wir), median(cat), 1.00);
+        zeile("join checked against BILD.sha256", "cat+sha", median(geprueft), median(catSumme),
+              0.50);
     }
 
+    if (nurJoin) {
+        fs::remove_all(ordner);
+        return 0;
+    }
     {
         fs::create_directory(ordner + "/ziel2");
         std::vector<Messung> cut, cp;

@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -251,6 +253,54 @@ Fehler PosixDateisystem::ordnerSichern(const std::string& ordner) {
     return {};
 }
 
+Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
+    const auto gleich = [](const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    };
+    // Another process may take over or create the draft between our steps:
+    // every step checks that the name still stands for the file it holds.
+    for (int versuch = 0; versuch < 8; ++versuch) {
+        const int fd =
+            ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            struct stat mein {
+            }, dort{};
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mein) == 0 &&
+                ::lstat(pfad.c_str(), &dort) == 0 && gleich(mein, dort)) {
+                *h = fd;
+                return {};
+            }
+            ::close(fd);
+            continue;
+        }
+        if (errno != EEXIST)
+            return Fehler::ausErrno(errno, pfad);
+        struct stat alt {};
+        if (::lstat(pfad.c_str(), &alt) != 0)
+            continue;
+        if (S_ISDIR(alt.st_mode))
+            return Fehler::nummer(fehlernr::DateiExistiert);
+        if (S_ISREG(alt.st_mode)) {
+            const int afd = ::open(pfad.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (afd < 0)
+                continue;
+            struct stat offen {
+            }, dort{};
+            const bool frei = ::flock(afd, LOCK_EX | LOCK_NB) == 0;
+            const bool derselbe = ::fstat(afd, &offen) == 0 && ::lstat(pfad.c_str(), &dort) == 0 &&
+                                  gleich(offen, dort);
+            if (frei && derselbe)
+                (void)::unlink(pfad.c_str());
+            ::close(afd);
+            if (!frei)
+                return Fehler::nummer(fehlernr::ZugriffVerweigert);
+            continue;
+        }
+        (void)::unlink(pfad.c_str());  // a link, FIFO or device: the entry, not its target
+    }
+    return Fehler::nummer(fehlernr::DateiExistiert);
+}
+
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
                      bool* offeneLuecke) {
     const bool nullen = n > 0 && daten[0] == 0 && std::memcmp(daten, daten + 1, n - 1) == 0;
@@ -258,22 +308,30 @@ Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, 
     return nullen ? fs.ueberspringen(h, n) : fs.schreiben(h, daten, n);
 }
 
+std::string entwurfsname(const std::string& ziel) {
+    constexpr std::size_t kNamensgrenze = 255;  // NAME_MAX of the usual file systems
+    constexpr const char* kEndung = ".zorta";
+    std::string name = "." + Dateiname(ziel) + kEndung;
+    if (name.size() > kNamensgrenze) {
+        // A long name keeps its start, and a hash of the whole keeps drafts
+        // of different names apart.
+        std::uint64_t h = 14695981039346656037ULL;
+        for (const unsigned char c : Dateiname(ziel)) h = (h ^ c) * 1099511628211ULL;
+        char kennung[20];
+        std::snprintf(kennung, sizeof kennung, "~%016llx", static_cast<unsigned long long>(h));
+        name = "." + Dateiname(ziel).substr(0, 200) + kennung + kEndung;
+    }
+    const std::string ordner = Ordner(ziel);
+    return (ordner.empty() ? "" : Ordnerpraefix(ordner)) + name;
+}
+
 Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,
                       std::string* entwurf) {
-    const std::string ordner = Ordner(ziel);
-    const std::string praefix =
-        (ordner.empty() ? "" : Ordnerpraefix(ordner)) + "." + Dateiname(ziel);
-    for (int i = 0; i < 100; ++i) {
-        const std::string kandidat = praefix + ".zorta-" + std::to_string(i);
-        Fehler f = fs.oeffneNeu(kandidat, datei.ziel());
-        if (f.ok()) {
-            *entwurf = kandidat;
-            return {};
-        }
-        if (f.nummer() != fehlernr::DateiExistiert)
-            return f;
-    }
-    return Fehler::nummer(fehlernr::DateiExistiert);
+    const std::string name = entwurfsname(ziel);
+    if (Fehler f = fs.oeffneEntwurf(name, datei.ziel()); !f.ok())
+        return f;
+    *entwurf = name;
+    return {};
 }
 
 }  // namespace zorta

@@ -62,6 +62,11 @@ class Dateisystem {
     // the medium; a new file is found after a crash or a pulled stick only
     // once this and sichern() of the file have returned.
     virtual Fehler ordnerSichern(const std::string& ordner) = 0;
+    // Creates the draft `pfad` and holds a lock on it while the handle is
+    // open. An entry that a run which has ended left there is removed first
+    // (a link or special file itself, never its target); a draft that a
+    // running process holds gives error 70.
+    virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
 };
 
 // The real file system, thin over POSIX.
@@ -83,6 +88,7 @@ class PosixDateisystem final : public Dateisystem {
     Fehler verzeichnis(const std::string& ordner, std::vector<std::string>* namen) override;
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
+    Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so
@@ -129,10 +135,15 @@ class OffeneDatei {
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
                      bool* offeneLuecke);
 
-// Creates the draft of `ziel` beside it under a hidden temporary name, for
-// output that is renamed over `ziel` only once it is complete. On success
-// `datei` holds the open draft and *entwurf its path.
+// Creates the draft of `ziel` beside it under a hidden name of its own, for
+// output that is renamed over `ziel` only once it is complete. The name
+// depends on `ziel` alone and never exceeds the file-name limit, so a run
+// that was killed leaves at most one draft, which the next run for the same
+// destination takes over. On success `datei` holds the open draft and
+// *entwurf its path.
 Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& datei,
                       std::string* entwurf);
+// The path of the draft of `ziel`.
+std::string entwurfsname(const std::string& ziel);
 
 }  // namespace zorta

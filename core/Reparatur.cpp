@@ -23,7 +23,7 @@ Fehler startauftragFuer(const std::string& datei, const std::string& interpreter
         return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
     const std::string name = kleinAscii(Dateiname(datei));
     const auto endetMit = [&](const std::string& e) {
-        return name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0;
+        return name.size() >= e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0;
     };
     Startauftrag a;
     if (endetMit(".bat") || endetMit(".cmd")) {
@@ -47,6 +47,16 @@ Fehler batchdateiStarten(const std::string& datei, const std::string& interprete
     if (Fehler f = startauftragFuer(datei, interpreter, &a); !f.ok())
         return f;
     return starter.starten(a);
+}
+
+Fehler batchdateiBeobachtetStarten(const std::string& datei, const std::string& interpreter,
+                                   Starter& starter, std::unique_ptr<Beobachtung>* beobachtung) {
+    beobachtung->reset();
+    Startauftrag a;
+    if (Fehler f = startauftragFuer(datei, interpreter, &a); !f.ok())
+        return f;
+    return a.programm == interpreter ? starter.beobachtetStarten(a, beobachtung)
+                                     : starter.starten(a);
 }
 
 }  // namespace zorta

@@ -10,15 +10,45 @@ namespace zorta {
 // The batch interpreter of the port: the DOS batch subset that rejoin batch
 // files and small edits of them use ("@", echo, rem, blank lines, copy with
 // "+" and >nul). Nothing else is ever executed and no shell is started.
+//
+// The whole text is read and checked before the first copy runs: a line
+// outside the subset, a name that is not a plain name in the folder (a
+// folder part "/" or "\", a drive "C:", "." or "..", a wildcard, a control
+// character or NUL) means that nothing is executed. CR, LF and CR LF end
+// lines; a UTF-8 byte-order mark at the start and Ctrl-Z at the end are
+// ignored; "%%" reads as "%". Names are matched against the files present as
+// UTF-8, then as code page 850, then as code page 1252.
+//
+// When the checksum file of the batch file's stem (BILD.sha256 beside
+// BILD.bat, in the format of sha256sum) names a copy's destination, the join
+// is hashed while it runs and replaces the destination only when the hash
+// matches.
+//
+// zorta-batch exits with one of stapelstatus. Its error output carries only
+// result lines, in German, ready to show: one line per joined file, e.g.
+//   "BILD.ZIP wurde zusammengesetzt, die Prüfsumme stimmt."
+//   "BILD.ZIP wurde zusammengesetzt (ohne Prüfsumme)."
+// and on failure, as the last line, the reason (see the texts in Stapel.cpp):
+//   "Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."
+//   "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein …"
+//   "Zeile 3 wird nicht unterstützt (…) – die Batchdatei wurde nicht ausgeführt."
+// What echo prints goes to standard output.
 namespace stapelstatus {
 inline constexpr int Ok = 0;
 inline constexpr int KopierFehler = 1;       // a copy failed; nothing half written remains
-inline constexpr int NichtUnterstuetzt = 2;  // a command outside the subset stopped the batch
+inline constexpr int NichtUnterstuetzt = 2;  // a line outside the subset: nothing was executed
+inline constexpr int PruefsummeFalsch = 3;   // the joined bytes do not match the checksum file
 }  // namespace stapelstatus
+
+// Batch files and checksum files above this size are refused unread, and
+// batch files naming more pieces in all are refused before anything runs,
+// so that memory and time stay bounded.
+inline constexpr std::size_t kStapelHoechstens = 16 * 1024 * 1024;
+inline constexpr std::size_t kTeileHoechstens = 200'000;
 
 struct Kopierbefehl {
     std::vector<std::string> quellen;
-    std::string ziel;  // empty: the first source's name in the current folder
+    std::string ziel;  // empty: the first source (DOS appends to it)
     bool ausgabeVerworfen = false;
 };
 
@@ -26,15 +56,32 @@ struct Kopierbefehl {
 // False with `fehler` set when the line uses anything outside the subset.
 bool kopierbefehlLesen(const std::string& argumente, Kopierbefehl* befehl, std::string* fehler);
 
-// Joins the sources into the destination. Names without a folder are taken
-// in `ordner` ("" is the current folder). The result is written beside the
-// destination under a temporary name and renamed over it only when every
-// source was read in full.
-Fehler kopieren(const Kopierbefehl& befehl, const std::string& ordner, Dateisystem& fs);
+struct Stapellauf {
+    std::string ordner;       // where names are taken; "" is the current folder
+    std::string pruefsummen;  // the checksum file's text; "" when there is none
+    std::string pruefdatei;   // its name, for messages
+    std::string ausgabe;      // out: what the console would show
+    std::string meldung;      // out: the result lines (see above), each ended by LF
+};
 
-// Runs a whole batch text; returns one of stapelstatus. Messages for the
-// (discarded) output go to `ausgabe`.
-int stapelAusfuehren(const std::string& text, const std::string& ordner, Dateisystem& fs,
-                     std::string* ausgabe);
+// Runs a whole batch text; returns one of stapelstatus.
+int stapelAusfuehren(const std::string& text, Stapellauf& lauf, Dateisystem& fs);
+
+// Reads the batch file `datei` and the checksum file beside it, then runs it
+// with names taken in the current folder.
+int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisystem& fs);
+
+// From now on SIGTERM, SIGINT and SIGHUP remove the draft of a running join
+// before the process ends.
+void stapelSignaleAbfangen();
+
+inline int stapelAusfuehren(const std::string& text, const std::string& ordner, Dateisystem& fs,
+                            std::string* ausgabe) {
+    Stapellauf lauf;
+    lauf.ordner = ordner;
+    const int status = stapelAusfuehren(text, lauf, fs);
+    *ausgabe = lauf.ausgabe + (status == stapelstatus::Ok ? "" : lauf.meldung);
+    return status;
+}
 
 }  // namespace zorta

@@ -50,10 +50,19 @@ class Starter {
 };
 
 // fork + exec in a new session; the start failure (a missing program, a
-// folder that cannot be entered) comes back through a pipe.
+// folder that cannot be entered) comes back through a pipe. The program
+// inherits no descriptor but 0-2, an empty signal mask and the default
+// signal dispositions, and runs on when this process ends. A watched
+// program's error output goes to a watcher process of its own, which reports
+// the exit status and the output's last 4 KiB through a pipe.
 class PosixStarter final : public Starter {
   public:
     Fehler starten(const Startauftrag& auftrag) override;
+    Fehler beobachtetStarten(const Startauftrag& auftrag,
+                             std::unique_ptr<Beobachtung>* beobachtung) override;
+
+  private:
+    Fehler start(const Startauftrag& auftrag, std::unique_ptr<Beobachtung>* beobachtung);
 };
 
 }  // namespace zorta

@@ -1,4 +1,5 @@
-// zorta-batch FILE: runs a rejoin batch file in the current folder.
+// zorta-batch FILE: runs a rejoin batch file in the current folder. The exit
+// status and the result lines on standard error are described in Stapel.h.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,27 +28,12 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "Aufruf: zorta-batch BATCHDATEI\n");
         return zorta::stapelstatus::NichtUnterstuetzt;
     }
+    zorta::stapelSignaleAbfangen();
     zorta::PosixDateisystem fs;
-    zorta::OffeneDatei datei(fs);
-    if (zorta::Fehler f = fs.oeffneLesen(argv[1], datei.ziel()); !f.ok()) {
-        std::fprintf(stderr, "%s: %s\n", argv[1], f.beschreibung().c_str());
-        return zorta::stapelstatus::KopierFehler;
-    }
-    std::string text;
-    char puffer[4096];
-    for (;;) {
-        std::size_t n = 0;
-        if (zorta::Fehler f = fs.lesen(datei.handle(), puffer, sizeof puffer, &n); !f.ok()) {
-            std::fprintf(stderr, "%s: %s\n", argv[1], f.beschreibung().c_str());
-            return zorta::stapelstatus::KopierFehler;
-        }
-        if (n == 0)
-            break;
-        text.append(puffer, n);
-    }
-    datei.zu();
-    std::string ausgabe;
-    const int status = zorta::stapelAusfuehren(text, "", fs, &ausgabe);
-    std::fputs(ausgabe.c_str(), status == 0 ? stdout : stderr);
+    zorta::Stapellauf lauf;
+    const int status = zorta::stapeldateiAusfuehren(argv[1], lauf, fs);
+    std::fputs(lauf.ausgabe.c_str(), stdout);
+    std::fflush(stdout);
+    std::fputs(lauf.meldung.c_str(), stderr);
     return status;
 }

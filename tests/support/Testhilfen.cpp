@@ -86,6 +86,8 @@ bool FehlerDateisystem::jetzt(bool lesend) {
     if (++zaehler_ != ziel_ || ziel_ == 0)
         return false;
     ausgeloest_ = true;
+    if (beimAusloesen)
+        beimAusloesen();
     return true;
 }
 

@@ -62,6 +62,8 @@ class FehlerDateisystem final : public Dateisystem {
         eintraege_.clear();
     }
     int operationen() const { return zaehler_; }
+    // Runs when the chosen operation is reached, before it fails.
+    std::function<void()> beimAusloesen;
     bool ausgeloest() const { return ausgeloest_; }
     int offen() const { return offen_; }
 
@@ -73,6 +75,9 @@ class FehlerDateisystem final : public Dateisystem {
     }
     Fehler laenge(Handle h, std::int64_t* n) override {
         return jetzt() ? fehler_ : echt_.laenge(h, n);
+    }
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override {
+        return oeffne([&] { return echt_.oeffneEntwurf(p, h); });
     }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
