@@ -11,8 +11,8 @@
 #include <optional>
 #include <unordered_map>
 
-#include "Hashwerk.h"
 #include "Pfade.h"
+#include "Pruefsumme.h"
 
 namespace zorta {
 
@@ -241,7 +241,7 @@ class Ausfuehrung {
         return stapelstatus::KopierFehler;
     }
     Fehler verbinden(const std::vector<std::string>& quellen, Dateisystem::Handle aus,
-                     Hashwerk* hash);
+                     Pruefsumme* hash);
 
     Stapellauf& lauf_;
     Dateisystem& fs_;
@@ -249,7 +249,7 @@ class Ausfuehrung {
     // The folder, listed at most once per run, by names folded to lower case.
     bool gelistet_ = false;
     std::unordered_map<std::string, std::vector<std::string>> namen_;
-    std::unique_ptr<char[]> puffer_[2];
+    std::unique_ptr<char[]> puffer_;  // for sources with holes when nothing is hashed
 };
 
 // Pieces carried on FAT media often change case: a source that is missing as
@@ -273,13 +273,10 @@ Fehler Ausfuehrung::finden(const std::string& name, std::string* gefunden, bool*
 }
 
 Fehler Ausfuehrung::verbinden(const std::vector<std::string>& quellen, Dateisystem::Handle aus,
-                              Hashwerk* hash) {
-    for (auto& p : puffer_) {
-        if (!p)
-            p = std::make_unique<char[]>(kPuffer);
-    }
+                              Pruefsumme* hash) {
+    if (!hash && !puffer_)
+        puffer_ = std::make_unique<char[]>(kPuffer);
     bool luecke = false;
-    int welcher = 0;
     for (const auto& q : quellen) {
         OffeneDatei ein(fs_);
         if (Fehler f = fs_.oeffneLesen(pfad(q), ein.ziel()); !f.ok())
@@ -303,15 +300,15 @@ Fehler Ausfuehrung::verbinden(const std::vector<std::string>& quellen, Dateisyst
                 luecke = false;
                 continue;
             }
-            // Two buffers in turn: one is hashed while the other is filled.
-            char* puffer = puffer_[welcher].get();
-            if (Fehler f = fs_.lesen(ein.handle(), puffer, kPuffer, &menge); !f.ok())
+            // Through the hasher's buffers: one is hashed while the next is filled.
+            char* puffer = hash ? hash->puffer() : puffer_.get();
+            const std::size_t groesse = hash ? hash->blockgroesse() : kPuffer;
+            if (Fehler f = fs_.lesen(ein.handle(), puffer, groesse, &menge); !f.ok())
                 return f;
+            if (hash)
+                hash->einspeisen(menge);  // one per buffer taken, the empty last one too
             if (menge == 0)
                 break;
-            welcher ^= 1;
-            if (hash)
-                hash->fuettern(puffer, menge);
             if (Fehler f = blockAusgeben(fs_, aus, puffer, menge, &luecke); !f.ok())
                 return f;
         }
@@ -398,9 +395,9 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
         if (const auto s = summen_.find(n); s != summen_.end() && erwartet.empty())
             erwartet = s->second;
     }
-    std::unique_ptr<Hashwerk> hash;
+    std::unique_ptr<Pruefsumme> hash;
     if (!erwartet.empty())
-        hash = std::make_unique<Hashwerk>(true);
+        hash = std::make_unique<Pruefsumme>();
 
     OffeneDatei aus(fs_);
     std::string entwurf;
@@ -410,7 +407,10 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
     Fehler f = verbinden(quellen, aus.handle(), hash.get());
     if (f.ok())
         f = aus.schliessen();
-    const bool falsch = f.ok() && hash && hash->hex() != erwartet;
+    std::string summe;
+    if (f.ok() && hash)
+        f = hash->ergebnis(&summe);
+    const bool falsch = f.ok() && hash && summe != erwartet;
     if (f.ok() && !falsch)
         f = fs_.umbenennen(entwurf, pfad(ziel));
     if (!f.ok() || falsch) {
