@@ -1,6 +1,5 @@
 #include "Reparaturergebnis.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -8,9 +7,6 @@
 #include "Stapel.h"
 
 namespace {
-
-// zorta-batch's exit status when the joined file does not match its checksum.
-constexpr int kPruefsummeFalsch = 3;
 
 // The interpreter's last message line, without the trailing line break.
 QString grund(const zorta::Programmende& ende) {
@@ -36,16 +32,12 @@ QString zieldatei(const std::string& batch) {
     return {};
 }
 
+// Only for an interpreter that said nothing: whether a checksum was checked
+// is then unknown, so the text makes no promise about it.
 QString erfolgstext(const std::string& batch) {
-    const QFileInfo info(ausPfad(batch));
     const QString ziel = zieldatei(batch);
-    const bool pruefsumme =
-        QFileInfo::exists(info.dir().filePath(info.completeBaseName() + QStringLiteral(".sha256")));
-    return (ziel.isEmpty() ? QStringLiteral("Die Datei ist wieder zusammengesetzt.")
-                           : QStringLiteral("%1 ist wieder zusammengesetzt.").arg(ziel)) +
-           (pruefsumme ? QStringLiteral(" Die Prüfsumme stimmt.")
-                       : QStringLiteral(" Eine Prüfsumme lag nicht bei: der Inhalt wurde nicht "
-                                        "geprüft."));
+    return ziel.isEmpty() ? QStringLiteral("Die Datei ist wieder zusammengesetzt.")
+                          : QStringLiteral("%1 ist wieder zusammengesetzt.").arg(ziel);
 }
 
 }  // namespace
@@ -66,7 +58,7 @@ Reparaturergebnis reparaturergebnis(const std::string& batch, const zorta::Progr
             return {false, QStringLiteral("%1 enthält einen Befehl, den Zorta nicht ausführt. "
                                           "Es wurde nichts zusammengesetzt.%2")
                                .arg(name, mitGrund)};
-        case kPruefsummeFalsch:
+        case zorta::stapelstatus::PruefsummeFalsch:
             return {false, QStringLiteral("%1: Die zusammengesetzte Datei stimmt nicht mit der "
                                           "Prüfsumme überein: ein Teil ist beschädigt, verkürzt "
                                           "oder vertauscht. Eine vorhandene Datei gleichen "
