@@ -122,6 +122,7 @@ class Lauf {
     std::string ordner_, praefix_;          // the target folder; another after a swap
     std::string stamm_;
     bool wechselbar_ = false;  // the medium is swapped between pieces
+    bool mitSumme_ = true;     // the checksum file's name can exist
     double schritt_ = 0;       // progress per piece
 };
 
@@ -143,11 +144,14 @@ Ausgang Lauf::ausfuehren() {
     if (!batchTauglich(stamm_) || !batchTauglich(Dateiname(a_.Quelldatei)))
         return ablehnen(texte::NameUngeeignet);
     // A name that cannot exist must fail now, not after the last piece.
-    for (const std::string& endung : {Stuecknummer(anzahl), std::string("sha256")}) {
-        const std::string pfad = praefix_ + stamm_ + endung;  // "bat" is shorter than both
-        if (Dateiname(pfad).size() > NAME_MAX || pfad.size() >= PATH_MAX)
-            return ablehnen(texte::NameZuLang);
-    }
+    const auto moeglich = [](const std::string& pfad) {
+        return Dateiname(pfad).size() <= NAME_MAX && pfad.size() < PATH_MAX;
+    };
+    if (!moeglich(praefix_ + stamm_ + Stuecknummer(anzahl)))  // "bat" is never longer
+        return ablehnen(texte::NameZuLang);
+    // Only the checksum file's longer name may be impossible: the cut goes on
+    // without it, and the join then reports that it checked nothing.
+    mitSumme_ = moeglich(praefix_ + stamm_ + "sha256");
     if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl))
         return ablehnen(texte::QuelleWuerdeUeberschrieben);
 
@@ -197,8 +201,10 @@ Ausgang Lauf::ablehnen(const char* text) {
 Fehler Lauf::schneiden(std::int64_t anzahl) {
     // The batch file of an earlier cut must not outlive a run that fails: it
     // would join pieces this run did not write.
-    if (Fehler f = entfernen(praefix_ + stamm_ + "sha256"); !f.ok())
-        return f;
+    if (mitSumme_) {
+        if (Fehler f = entfernen(praefix_ + stamm_ + "sha256"); !f.ok())
+            return f;
+    }
     if (Fehler f = entfernen(a_.Batchdatei); !f.ok())
         return f;
 
@@ -221,8 +227,12 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
         return f;
     const std::string name = Dateiname(a_.Quelldatei);
     // After a swap both files go onto the last medium, beside the last piece.
-    if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", hex + "  " + name + "\n"); !f.ok())
-        return f;
+    if (mitSumme_) {
+        if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", hex + "  " + name + "\n");
+            !f.ok()) {
+            return f;
+        }
+    }
     zeile.abschliessen(name);
     return dateiSchreiben(a_.Batchdatei, batchInhalt(zeile.text()));
 }
