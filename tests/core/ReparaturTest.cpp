@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "Reparatur.h"
@@ -17,6 +18,7 @@ namespace {
 
 using test::Startprotokoll;
 using test::Testordner;
+namespace fs = std::filesystem;
 
 struct Startfall {
     const char* name;
@@ -66,38 +68,42 @@ TEST(Reparatur, nichtStartbareDateienGebenFehler5OderFehlt) {
     EXPECT_TRUE(starter.auftraege.empty());
 }
 
-TEST(PosixStarter, meldetFehlendeProgrammeUndStartetAbgekoppelt) {
+// The programs below wait for the file "los" in their folder: a start or a
+// check that waited for them would never return.
+const std::string kWarten = "while [ ! -e los ]; do sleep 0.01; done; ";
+
+TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     Testordner tmp;
     PosixStarter starter;
-    Startauftrag fehlt;
-    fehlt.programm = tmp / "gibt-es-nicht";
-    EXPECT_EQ(starter.starten(fehlt).nummer(), 53);
-
-    Startauftrag ordnerFehlt;
-    ordnerFehlt.programm = "/bin/true";
-    ordnerFehlt.arbeitsordner = tmp / "weg";
-    EXPECT_FALSE(starter.starten(ordnerFehlt).ok());
-
-    // The started program runs in its folder with output discarded.
-    const std::string skript = tmp / "s";
-    test::schreibeText(skript, "#!/bin/sh\npwd > ort\necho laut\n");
-    ::chmod(skript.c_str(), 0755);
     Startauftrag a;
-    a.programm = skript;
+    a.programm = tmp / "gibt-es-nicht";
+    EXPECT_EQ(starter.starten(a).nummer(), 53);
+    a.programm = "/bin/true";
+    a.arbeitsordner = tmp / "weg";
+    EXPECT_FALSE(starter.starten(a).ok());
+
+    // The program runs in its folder with its output discarded.
+    a.programm = "/bin/sh";
+    a.argumente = {"-c", kWarten + "pwd > ort; echo laut"};
     a.arbeitsordner = tmp.pfad();
     a.versteckt = true;
-    ASSERT_TRUE(starter.starten(a).ok());
-    for (int i = 0; i < 200 && test::lies(tmp / "ort").empty(); ++i) {
+    auto start = std::async(std::launch::async, [&] { return starter.starten(a); });
+    const bool zurueck = start.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    test::schreibeText(tmp / "los", "");
+    EXPECT_TRUE(zurueck) << "starten() wartet auf das Programm";
+    EXPECT_TRUE(start.get().ok());
+    for (int i = 0; i < 500 && test::lies(tmp / "ort").empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(test::lies(tmp / "ort"), std::filesystem::canonical(tmp.pfad()).string() + "\n");
+    EXPECT_EQ(test::lies(tmp / "ort"), fs::canonical(tmp.pfad()).string() + "\n");
 }
 
 // A watched program: how it ended and the end of its error output come
-// back without blocking; it inherits nothing of ours but 0-2.
+// back without blocking (pruefen() while it runs says so at once); it
+// inherits nothing of ours but 0-2.
 struct Ende {
     const char* name;
-    std::vector<std::string> befehl;  // after a pause of 0.1 s
+    std::vector<std::string> befehl;  // run once "los" is there
     int status;
     std::string meldung;
 };
@@ -117,12 +123,22 @@ TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
     a.versteckt = true;
     PosixStarter starter;
     std::unique_ptr<Beobachtung> b;
-    ASSERT_TRUE(starter.beobachtetStarten(a, &b).ok());
+    auto start = std::async(std::launch::async, [&] { return starter.beobachtetStarten(a, &b); });
+    const auto bereit = [](auto& f) {
+        return f.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    };
+    const bool gestartet = bereit(start);
+    std::future<bool> pruefung;
+    if (gestartet && start.get().ok() && b)
+        pruefung = std::async(std::launch::async, [&] { return b->pruefen(); });
+    const bool geprueft = pruefung.valid() && bereit(pruefung);
+    test::schreibeText(tmp / "los", "");
     ::close(geerbt);
     ::sigprocmask(SIG_SETMASK, &alt, nullptr);
     ::signal(SIGUSR2, vorher);
-    ASSERT_TRUE(b);
-    EXPECT_FALSE(b->pruefen());
+    ASSERT_TRUE(gestartet && b) << "der Start wartet auf das Programm";
+    ASSERT_TRUE(geprueft) << "pruefen() wartet auf das Programm";
+    EXPECT_FALSE(pruefung.get());
     pollfd p{b->descriptor(), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 10'000), 1);
     ASSERT_TRUE(b->pruefen());
@@ -131,7 +147,7 @@ TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
         << b->ende().meldung.size() << " Byte: " << b->ende().meldung.substr(0, 100);
 }
 std::vector<std::string> sh(const std::string& skript) {
-    return {"/bin/sh", "-c", "sleep 0.1; " + skript};
+    return {"/bin/sh", "-c", kWarten + skript};
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Enden, BeobachtungTest, testing::Values(
@@ -140,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Enden, BeobachtungTest, testing::Values(
     Ende{"signal", sh("kill -9 $$"), -1, ""},
     Ende{"letzte4KiB", sh("head -c 6000 /dev/zero | tr '\\0' a >&2; echo ende >&2"), 0, std::string(4091, 'a') + "ende\n"},
     // Not through a shell, which clears the mask itself.
-    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.1); open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
+    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.01) until -e 'los'; open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
     Ende{"keineIgnoriertenSignale", sh("exec grep SigIgn /proc/self/status >&2"), 0, "SigIgn:\t0000000000000000\n"},
     Ende{"erbtKeineDeskriptoren", sh("exec ls /proc/self/fd >&2"), 0, "0\n1\n2\n3\n"}),  // 3: ls's own
     [](const auto& info) { return info.param.name; });

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,6 +68,28 @@ int offeneDeskriptoren() {
     return n;
 }
 
+void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
+                         const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche) {
+    std::ofstream aus(pfad, std::ios::binary | std::ios::trunc);
+    for (const auto& [von, bis] : bereiche) {
+        std::string block;
+        for (std::int64_t i = von; i < bis; ++i) block += musterbyte(i);
+        aus.seekp(von);
+        aus.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    aus.close();
+    std::filesystem::resize_file(pfad, static_cast<std::uintmax_t>(laenge));
+}
+
+int imKind(const std::function<int()>& f) {
+    const pid_t kind = ::fork();
+    if (kind == 0)
+        ::_exit(f());
+    int status = 0;
+    ::waitpid(kind, &status, 0);
+    return status;
+}
+
 std::string sha256(const std::string& daten) {
     unsigned char summe[EVP_MAX_MD_SIZE];
     unsigned int laenge = 0;
@@ -80,10 +103,11 @@ std::string sha256(const std::string& daten) {
     return hex;
 }
 
-bool FehlerDateisystem::jetzt(bool lesend) {
+bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad, bool lesend) {
     if (kurz_ && !lesend)
         return false;
-    if (++zaehler_ != ziel_ || ziel_ == 0)
+    protokoll.push_back({name, pfad});
+    if (operationen() != ziel_)
         return false;
     ausgeloest_ = true;
     if (beimAusloesen)
@@ -92,23 +116,24 @@ bool FehlerDateisystem::jetzt(bool lesend) {
 }
 
 Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g) {
-    if (!jetzt(true))
+    if (!jetzt("lesen", "", true))
         return echt_.lesen(h, b, n, g);
     return kurz_ ? echt_.lesen(h, b, n / 2, g) : fehler_;
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
-    if (!jetzt())
+    if (!jetzt("schreiben"))
         return echt_.schreiben(h, d, n);
-    (void)echt_.schreiben(h, d, n / 2);  // a full disk takes part of the data first
+    (void)echt_.schreiben(h, d, n / 2);
     return fehler_;
 }
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
+    const std::string pfad = pfade_[h];
     pfade_.erase(h);
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
-    return jetzt() ? fehler_ : f;
+    return jetzt("schliessen", pfad) ? fehler_ : f;
 }
 
 namespace {
@@ -119,17 +144,18 @@ std::string normal(const std::string& pfad) {
 }
 }  // namespace
 
-Fehler FehlerDateisystem::geschrieben(const std::string& pfad, Handle* h, Fehler f) {
+Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
+    Fehler f = oeffne("oeffneNeu", p, [&] { return echt_.oeffneNeu(p, h); });
     if (f.ok()) {
-        pfade_[*h] = normal(pfad);
-        daten_.insert(normal(pfad));
-        eintraege_.insert(normal(pfad));
+        pfade_[*h] = normal(p);
+        daten_.insert(normal(p));
+        eintraege_.insert(normal(p));
     }
     return f;
 }
 
 Fehler FehlerDateisystem::sichern(Handle h) {
-    if (jetzt())
+    if (jetzt("sichern"))
         return fehler_;
     Fehler f = echt_.sichern(h);
     if (f.ok())
@@ -138,7 +164,7 @@ Fehler FehlerDateisystem::sichern(Handle h) {
 }
 
 Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
-    if (jetzt())
+    if (jetzt("ordnerSichern", o))
         return fehler_;
     Fehler f = echt_.ordnerSichern(o);
     if (f.ok()) {
@@ -150,7 +176,7 @@ Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
 }
 
 Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
-    if (jetzt())
+    if (jetzt("umbenennen", n))
         return fehler_;
     Fehler f = echt_.umbenennen(v, n);
     if (f.ok()) {

@@ -43,64 +43,75 @@ std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 int offeneDeskriptoren();
+// A file of `laenge` bytes with musterbyte() in the ranges {from, to} and
+// holes everywhere else (zeros where a range does not fill a block).
+void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
+                         const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche);
+// Runs `f` in a forked child and returns its wait status; its exit code is f's result.
+int imKind(const std::function<int()>& f);
 // SHA-256 of `daten` in one call, as 64 lower-case hex digits.
 std::string sha256(const std::string& daten);
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
-// f (0: none). With `kurzesLesen` only reads are counted, and the chosen one
-// returns half the bytes without an error.
+// f (0: none); a failing write takes half the data first, as a full disk
+// does. With `kurzesLesen` only reads are counted, and the chosen one returns
+// half the bytes without an error. `protokoll` names the counted operations.
 class FehlerDateisystem final : public Dateisystem {
   public:
+    struct Operation {
+        std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
+    };
     void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
+        protokoll.clear();
+        daten_.clear();
+        eintraege_.clear();
+        ausgeloest_ = false;
         ziel_ = n;
         fehler_ = std::move(f);
         kurz_ = kurzesLesen;
-        zaehler_ = 0;
-        ausgeloest_ = false;
-        daten_.clear();
-        eintraege_.clear();
     }
-    int operationen() const { return zaehler_; }
+    int operationen() const { return static_cast<int>(protokoll.size()); }
+    std::vector<Operation> protokoll;
     // Runs when the chosen operation is reached, before it fails.
     std::function<void()> beimAusloesen;
     bool ausgeloest() const { return ausgeloest_; }
     int offen() const { return offen_; }
 
     Fehler oeffneLesen(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneLesen(p, h); });
+        return oeffne("oeffneLesen", p, [&] { return echt_.oeffneLesen(p, h); });
     }
-    Fehler oeffneNeu(const std::string& p, Handle* h) override {
-        return geschrieben(p, h, oeffne([&] { return echt_.oeffneNeu(p, h); }));
+    Fehler oeffneNeu(const std::string& p, Handle* h) override;
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override {
+        return oeffne("oeffneEntwurf", p, [&] { return echt_.oeffneEntwurf(p, h); });
     }
     Fehler laenge(Handle h, std::int64_t* n) override {
-        return jetzt() ? fehler_ : echt_.laenge(h, n);
-    }
-    Fehler oeffneEntwurf(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneEntwurf(p, h); });
+        return jetzt("laenge") ? fehler_ : echt_.laenge(h, n);
     }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler ueberspringen(Handle h, std::size_t n) override {
-        return jetzt() ? fehler_ : echt_.ueberspringen(h, n);
+        return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n);
     }
     Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override {
-        return jetzt() ? fehler_ : echt_.uebertragen(v, n, max, m);
+        return jetzt("uebertragen") ? fehler_ : echt_.uebertragen(v, n, max, m);
     }
     Fehler laengeAnPosition(Handle h) override {
-        return jetzt() ? fehler_ : echt_.laengeAnPosition(h);
+        return jetzt("laengeAnPosition") ? fehler_ : echt_.laengeAnPosition(h);
     }
-    Fehler loeschen(const std::string& p) override { return jetzt() ? fehler_ : echt_.loeschen(p); }
+    Fehler loeschen(const std::string& p) override {
+        return jetzt("loeschen", p) ? fehler_ : echt_.loeschen(p);
+    }
     Fehler existiert(const std::string& p, bool* ja) override {
-        return jetzt() ? fehler_ : echt_.existiert(p, ja);
+        return jetzt("existiert", p) ? fehler_ : echt_.existiert(p, ja);
     }
     Fehler umbenennen(const std::string& v, const std::string& n) override;
     Fehler kennung(const std::string& p, Dateikennung* k) override {
-        return jetzt() ? fehler_ : echt_.kennung(p, k);
+        return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k);
     }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override {
-        return jetzt() ? fehler_ : echt_.verzeichnis(o, n);
+        return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n);
     }
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
@@ -109,22 +120,19 @@ class FehlerDateisystem final : public Dateisystem {
     std::vector<std::string> ungesichert() const;
 
   private:
-    bool jetzt(bool lesend = false);
+    bool jetzt(const char* name, const std::string& pfad = "", bool lesend = false);
     template <typename F>
-    Fehler oeffne(F echt) {
-        if (jetzt())
+    Fehler oeffne(const char* name, const std::string& p, F echt) {
+        if (jetzt(name, p))
             return fehler_;
         Fehler f = echt();
-        if (f.ok())
-            ++offen_;
+        offen_ += f.ok();
         return f;
     }
-    Fehler geschrieben(const std::string& pfad, Handle* h, Fehler f);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
     int ziel_ = 0;
-    int zaehler_ = 0;
     int offen_ = 0;
     bool kurz_ = false;
     bool ausgeloest_ = false;
@@ -132,7 +140,7 @@ class FehlerDateisystem final : public Dateisystem {
 };
 
 // Records what the cutting run shows.
-class Anzeigeprotokoll final : public Zerlegungsanzeige {
+class Anzeigeprotokoll : public Zerlegungsanzeige {
   public:
     struct Meldung {
         std::string text, titel;
