@@ -20,53 +20,49 @@ using test::Startprotokoll;
 using test::Testordner;
 namespace fs = std::filesystem;
 
+// What "Reparatur" starts for a chosen file: a batch file hidden in the
+// interpreter, a program directly, anything else nothing, with error 5 (or
+// 53 when it is gone). `anlegen` makes the file (see imOrdner).
 struct Startfall {
     const char* name;
-    std::string datei;
-    mode_t rechte;
+    std::string datei, anlegen;
     bool interpreter;  // else started directly
+    int fehler = 0;
 };
 class StartauftragTest : public testing::TestWithParam<Startfall> {};
 TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
+    const auto& s = GetParam();
     Testordner tmp;
-    const std::string pfad = tmp / GetParam().datei;
-    test::schreibeText(pfad, "@echo off\r\n");
-    ::chmod(pfad.c_str(), GetParam().rechte);
+    const std::string pfad = tmp / s.datei;
+    ASSERT_EQ(test::imOrdner(tmp.pfad(), s.anlegen, s.datei), 0);
     Startprotokoll starter;
     std::unique_ptr<Beobachtung> beobachtung;
-    ASSERT_TRUE(batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung).ok());
-    ASSERT_EQ(starter.auftraege.size(), 1u);
-    Startauftrag erwartet;
-    erwartet.programm = GetParam().interpreter ? "/opt/zorta-batch" : pfad;
-    if (GetParam().interpreter)
-        erwartet.argumente = {pfad};
-    erwartet.arbeitsordner = tmp.pfad();
-    erwartet.versteckt = true;
-    erwartet.abgekoppelt = true;
-    EXPECT_EQ(starter.auftraege[0], erwartet);
+    const Fehler f = batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung);
+    EXPECT_EQ(f.nummer(), s.fehler);
+    ASSERT_EQ(starter.auftraege.size(), s.fehler ? 0u : 1u);
+    if (s.fehler)
+        return;
+    const Startauftrag& a = starter.auftraege[0];
+    EXPECT_EQ(a.programm, s.interpreter ? "/opt/zorta-batch" : pfad);
+    EXPECT_EQ(a.argumente,
+              s.interpreter ? std::vector<std::string>{pfad} : std::vector<std::string>{});
+    EXPECT_EQ(a.arbeitsordner, tmp.pfad());
+    EXPECT_TRUE(a.versteckt && a.abgekoppelt);
     EXPECT_EQ(test::lies(pfad), "@echo off\r\n");  // never rewritten
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
-    Startfall{"bat", "BILD.bat", 0644, true},
-    Startfall{"nurEndung", ".bat", 0644, true},
-    Startfall{"grossBAT", "BILD.BAT", 0644, true},
-    Startfall{"cmd", "bild.Cmd", 0644, true},
-    Startfall{"blankImNamen", "mein bild.bat", 0644, true},
-    Startfall{"programm", "werkzeug", 0755, false}),
+    Startfall{"bat", "BILD.bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"nurEndung", ".bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"grossBAT", "BILD.BAT", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"cmd", "bild.Cmd", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"blankImNamen", "mein bild.bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"programm", "werkzeug", "printf '@echo off\\r\\n' > % && chmod 755 %", false},
+    Startfall{"text", "liesmich.txt", "echo text > %", false, 5},
+    Startfall{"ordner", "ordner.bat", "mkdir %", false, 5},
+    Startfall{"fehlt", "weg.bat", ": %", false, 53}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
-
-TEST(Reparatur, nichtStartbareDateienGebenFehler5OderFehlt) {
-    Testordner tmp;
-    test::schreibeText(tmp / "liesmich.txt", "text");
-    std::filesystem::create_directory(tmp / "ordner.bat");
-    Startprotokoll starter;
-    EXPECT_EQ(batchdateiStarten(tmp / "liesmich.txt", "/x", starter).nummer(), 5);
-    EXPECT_EQ(batchdateiStarten(tmp / "ordner.bat", "/x", starter).nummer(), 5);
-    EXPECT_EQ(batchdateiStarten(tmp / "weg.bat", "/x", starter).nummer(), 53);
-    EXPECT_TRUE(starter.auftraege.empty());
-}
 
 // The programs below wait for the file "los" in their folder: a start or a
 // check that waited for them would never return.

@@ -131,42 +131,42 @@ INSTANTIATE_TEST_SUITE_P(Befehle, UnbekanntTest, testing::Values(
 // clang-format on
 
 // What a killed run, another run or a hostile folder leaves at the draft's
-// place; the join of T.ZIP either goes through or leaves the other's draft.
+// place (made by imOrdner; "sperren": a draft locked by a running join); the
+// join of T.ZIP either goes through or leaves the other's draft.
 struct Altlast {
     const char* name;
-    std::function<void(const std::string& entwurf, const std::string& ordner)> anlegen;
+    std::string anlegen;
     int status;
 };
 class EntwurfTest : public StapelTest, public testing::WithParamInterface<Altlast> {};
 TEST_P(EntwurfTest, blockiertKeinenLauf) {
     test::schreibeText(in("T.001"), "abc");
-    const std::string entwurf = entwurfsname(in("T.ZIP"));
-    GetParam().anlegen(entwurf, tmp.pfad());
-    const auto vorher = test::namenIn(tmp.pfad());
+    test::schreibeText(in("aussen"), "bleibt");
+    const std::string entwurf = Dateiname(entwurfsname(in("T.ZIP")));
+    const int sperre = GetParam().anlegen == "sperren"
+                           ? ::open(in(entwurf).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600)
+                           : -1;
+    EXPECT_EQ(sperre >= 0 ? ::flock(sperre, LOCK_EX)
+                          : test::imOrdner(tmp.pfad(), GetParam().anlegen, entwurf),
+              0);
+    auto namen = test::namenIn(tmp.pfad());
     EXPECT_EQ(ausfuehren("copy /b T.001 T.ZIP"), GetParam().status) << ausgabe;
-    auto namen = vorher;
-    std::erase(namen, Dateiname(entwurf));
-    if (GetParam().status == stapelstatus::Ok)
+    if (GetParam().status == stapelstatus::Ok) {
+        std::erase(namen, entwurf);
         namen.insert(std::upper_bound(namen.begin(), namen.end(), "T.ZIP"), "T.ZIP");
-    else
-        namen = vorher;
+    }
     EXPECT_EQ(test::namenIn(tmp.pfad()), namen);
     EXPECT_EQ(test::lies(in("aussen")), "bleibt");
+    if (sperre >= 0)
+        ::close(sperre);
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Entwuerfe, EntwurfTest, testing::Values(
-    Altlast{"getoeteterLauf", [](auto e, auto o) { test::schreibeText(e, "halb"); test::schreibeText(o + "/aussen", "bleibt"); }, 0},
-    Altlast{"hundertAlteEntwuerfe", [](auto, auto o) {
-        for (int i = 0; i < 100; ++i) test::schreibeText(o + "/.T.ZIP.zorta-" + std::to_string(i), "");
-        test::schreibeText(o + "/aussen", "bleibt"); }, 0},
-    Altlast{"verweisNachAussen", [](auto e, auto o) { test::schreibeText(o + "/aussen", "bleibt"); ::symlink((o + "/aussen").c_str(), e.c_str()); }, 0},
-    Altlast{"fifo", [](auto e, auto o) { ::mkfifo(e.c_str(), 0600); test::schreibeText(o + "/aussen", "bleibt"); }, 0},
-    Altlast{"laufenderLauf", [](auto e, auto o) {
-        static int fd = -1;
-        if (fd >= 0) ::close(fd);
-        fd = ::open(e.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        ::flock(fd, LOCK_EX);
-        test::schreibeText(o + "/aussen", "bleibt"); }, 1}),
+    Altlast{"getoeteterLauf", "echo halb > %", 0},
+    Altlast{"hundertAlteEntwuerfe", "for i in $(seq 100); do : > .T.ZIP.zorta-$i; done", 0},
+    Altlast{"verweisNachAussen", "ln -s aussen %", 0},
+    Altlast{"fifo", "mkfifo %", 0},
+    Altlast{"laufenderLauf", "sperren", 1}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -212,32 +212,20 @@ TEST_P(AufwandTest, bleibtUnterZweiSekundenUndHundertMiB) {
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Grenzen, AufwandTest, testing::Values(
-    Aufwand{"sechshunderttausendKlammeraffen", [](auto o) {
-        test::schreibeText(o + "/T.001", "a");
-        test::schreibeText(o + "/T.bat", std::string(600'000, '@') + "copy /b T.001 X"); }, 0},
+    Aufwand{"sechshunderttausendKlammeraffen", [](auto o) { test::schreibeText(o + "/T.001", "a"); test::schreibeText(o + "/T.bat", std::string(600'000, '@') + "copy /b T.001 X"); }, 0},
     Aufwand{"zwanzigtausendStueckeAndersGeschrieben", [](auto o) {
         std::string zeile = "copy /b ";
-        for (int i = 1; i <= 20'000; ++i) {
-            const std::string n = "teil." + Stuecknummer(i);
-            test::schreibeText(o + "/" + kleinAscii(n).replace(0, 4, "TEIL"), "x");
-            zeile += (i > 1 ? "+" : "") + n;
-        }
+        for (int i = 1; i <= 20'000; ++i) test::schreibeText(o + "/TEIL." + Stuecknummer(i), "x"), zeile += (i > 1 ? "+teil." : "teil.") + Stuecknummer(i);
         test::schreibeText(o + "/T.bat", zeile + " X"); }, 0},
     Aufwand{"millionenTeileInEinerZeile", [](auto o) {
-        test::schreibeText(o + "/T.001", "a");
         std::string zeile = "copy /b T.001";
         while (zeile.size() < kStapelHoechstens - 16) zeile += "+T.001";
         test::schreibeText(o + "/T.bat", zeile + " X"); }, 2},
     Aufwand{"vieleZeilenMitVielenTeilen", [](auto o) {
-        test::schreibeText(o + "/T.001", "a");
         std::string zeile = "copy /b T.001";
         for (int i = 0; i < 100'000; ++i) zeile += "+T.001";
-        std::string text;
-        for (int i = 0; i < 3; ++i) text += zeile + " X\r\n";
-        test::schreibeText(o + "/T.bat", text); }, 2},
-    Aufwand{"dreiGiBLueckenhaft", [](auto o) {
-        test::schreibeText(o + "/T.bat", "copy /b T.001 X\r\n");
-        std::filesystem::resize_file(o + "/T.bat", 3LL << 30); }, 2}),
+        test::schreibeText(o + "/T.bat", zeile + " X\r\n" + zeile + " X\r\n" + zeile + " X\r\n"); }, 2},
+    Aufwand{"dreiGiBLueckenhaft", [](auto o) { test::schreibeText(o + "/T.bat", "copy /b T.001 X\r\n"); std::filesystem::resize_file(o + "/T.bat", 3LL << 30); }, 2}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 

@@ -4,7 +4,6 @@
 #include <openssl/evp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +52,10 @@ bool gibtEs(const std::string& pfad) {
     return ::access(pfad.c_str(), F_OK) == 0;
 }
 
+bool gleich(const std::string& a, const std::string& b) {
+    return std::system(("cmp -s '" + a + "' '" + b + "'").c_str()) == 0;
+}
+
 std::vector<std::string> namenIn(const std::string& ordner) {
     std::vector<std::string> namen;
     for (const auto& e : std::filesystem::directory_iterator(ordner)) {
@@ -81,6 +84,12 @@ void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
     std::filesystem::resize_file(pfad, static_cast<std::uintmax_t>(laenge));
 }
 
+int imOrdner(const std::string& ordner, std::string befehl, const std::string& name) {
+    for (auto i = befehl.find('%'); i != std::string::npos; i = befehl.find('%', i + name.size()))
+        befehl.replace(i, 1, "'" + name + "'");
+    return std::system(("cd '" + ordner + "' && " + befehl + " 2>/dev/null").c_str());
+}
+
 int imKind(const std::function<int()>& f) {
     const pid_t kind = ::fork();
     if (kind == 0)
@@ -103,9 +112,7 @@ std::string sha256(const std::string& daten) {
     return hex;
 }
 
-bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad, bool lesend) {
-    if (kurz_ && !lesend)
-        return false;
+bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     protokoll.push_back({name, pfad});
     if (operationen() != ziel_)
         return false;
@@ -113,12 +120,6 @@ bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad, bool le
     if (beimAusloesen)
         beimAusloesen();
     return true;
-}
-
-Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g) {
-    if (!jetzt("lesen", "", true))
-        return echt_.lesen(h, b, n, g);
-    return kurz_ ? echt_.lesen(h, b, n / 2, g) : fehler_;
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
@@ -198,48 +199,6 @@ std::vector<std::string> FehlerDateisystem::ungesichert() const {
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {
     return static_cast<int>(std::count_if(meldungen.begin(), meldungen.end(),
                                           [&](const Meldung& m) { return m.text == text; }));
-}
-
-namespace {
-bool befehl(const std::string& zeile) {
-    return std::system((zeile + " >/dev/null 2>&1").c_str()) == 0;
-}
-}  // namespace
-
-Vfatbild::Vfatbild(const std::string& bild, const std::string& etikett) : bild_(bild) {
-    if (::geteuid() != 0)
-        grund_ = "mounting an image needs root";
-    else if (!befehl("truncate -s 8M '" + bild + "' && mkfs.vfat -n " + etikett + " '" + bild +
-                     "'"))
-        grund_ = "mkfs.vfat (dosfstools) is missing";
-}
-
-Vfatbild::~Vfatbild() {
-    aushaengen();
-    std::filesystem::remove(bild_);
-}
-
-void Vfatbild::einhaengen(const std::string& punkt) {
-    std::filesystem::create_directories(punkt);
-    // The loop device goes with the unmount (autoclear).
-    if (grund_.empty() && !befehl("mount -t vfat -o loop '" + bild_ + "' '" + punkt + "'") &&
-        !befehl("fusefat -o rw+ '" + bild_ + "' '" + punkt + "'")) {
-        grund_ = "neither the kernel nor fusefat mounts vfat here";
-    }
-    if (grund_.empty())
-        punkt_ = punkt;
-}
-
-void Vfatbild::aushaengen() {
-    if (!punkt_.empty() && !befehl("umount '" + punkt_ + "'"))
-        befehl("umount -l '" + punkt_ + "'");
-    punkt_.clear();
-}
-
-std::string Vfatbild::geraet() const {
-    struct stat st {};
-    ::stat(punkt_.c_str(), &st);
-    return std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
 }
 
 }  // namespace zorta::test

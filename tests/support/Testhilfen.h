@@ -41,12 +41,16 @@ void schreibeMuster(const std::string& pfad, std::int64_t laenge);
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
+bool gleich(const std::string& a, const std::string& b);      // byte for byte, of any size
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 int offeneDeskriptoren();
 // A file of `laenge` bytes with musterbyte() in the ranges {from, to} and
 // holes everywhere else (zeros where a range does not fill a block).
 void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
                          const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche);
+// Runs the shell command `befehl` in `ordner`, each % standing for the quoted
+// `name`; returns what system() returns.
+int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
 // Runs `f` in a forked child and returns its wait status; its exit code is f's result.
 int imKind(const std::function<int()>& f);
 // SHA-256 of `daten` in one call, as 64 lower-case hex digits.
@@ -55,21 +59,19 @@ std::string sha256(const std::string& daten);
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
 // f (0: none); a failing write takes half the data first, as a full disk
-// does. With `kurzesLesen` only reads are counted, and the chosen one returns
-// half the bytes without an error. `protokoll` names the counted operations.
+// does. `protokoll` names the counted operations.
 class FehlerDateisystem final : public Dateisystem {
   public:
     struct Operation {
         std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
     };
-    void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
+    void fehlerBei(int n, Fehler f) {
         protokoll.clear();
         daten_.clear();
         eintraege_.clear();
         ausgeloest_ = false;
         ziel_ = n;
         fehler_ = std::move(f);
-        kurz_ = kurzesLesen;
     }
     int operationen() const { return static_cast<int>(protokoll.size()); }
     std::vector<Operation> protokoll;
@@ -88,7 +90,9 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler laenge(Handle h, std::int64_t* n) override {
         return jetzt("laenge") ? fehler_ : echt_.laenge(h, n);
     }
-    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
+    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override {
+        return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g);
+    }
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler ueberspringen(Handle h, std::size_t n) override {
@@ -120,7 +124,7 @@ class FehlerDateisystem final : public Dateisystem {
     std::vector<std::string> ungesichert() const;
 
   private:
-    bool jetzt(const char* name, const std::string& pfad = "", bool lesend = false);
+    bool jetzt(const char* name, const std::string& pfad = "");
     template <typename F>
     Fehler oeffne(const char* name, const std::string& p, F echt) {
         if (jetzt(name, p))
@@ -134,13 +138,12 @@ class FehlerDateisystem final : public Dateisystem {
     PosixDateisystem echt_;
     int ziel_ = 0;
     int offen_ = 0;
-    bool kurz_ = false;
     bool ausgeloest_ = false;
     Fehler fehler_;
 };
 
 // Records what the cutting run shows.
-class Anzeigeprotokoll : public Zerlegungsanzeige {
+class Anzeigeprotokoll final : public Zerlegungsanzeige {
   public:
     struct Meldung {
         std::string text, titel;
@@ -154,7 +157,8 @@ class Anzeigeprotokoll : public Zerlegungsanzeige {
     float position = 0;
     bool geleert = false;
     bool zortaAn = true;
-    bool abbrechen = false;  // what abbruchGewuenscht() answers
+    int abbrechenAb = 0;  // abbruchGewuenscht() is true from this call on; 0: never
+    int abfragen = 0;     // calls of abbruchGewuenscht() so far
     // Runs at each message box, e.g. to pull a stick while a prompt is open.
     std::function<void(const Meldung&)> beiMeldung;
     bool antwort = true;  // what frage() answers
@@ -183,7 +187,7 @@ class Anzeigeprotokoll : public Zerlegungsanzeige {
         meldung(text, titel, Symbol::Frage);
         return antwort;
     }
-    bool abbruchGewuenscht() override { return abbrechen; }
+    bool abbruchGewuenscht() override { return ++abfragen >= abbrechenAb && abbrechenAb > 0; }
     int anzahlMeldungen(const std::string& text) const;
 };
 
@@ -201,26 +205,6 @@ class FakeWechselmedium final : public Wechselmedium {
         antworten.pop_front();
         return f;
     }
-};
-
-// A FAT image made by mkfs.vfat and mounted through a loop device by the
-// kernel's vfat, or by fusefat where the kernel has none. Unmounted and
-// deleted when the object goes. grund() says why it
-// is not mounted (not root, a tool missing, no FAT driver); "" when it is.
-class Vfatbild {
-  public:
-    Vfatbild(const std::string& bild, const std::string& etikett);
-    ~Vfatbild();
-    Vfatbild(const Vfatbild&) = delete;
-    Vfatbild& operator=(const Vfatbild&) = delete;
-
-    void einhaengen(const std::string& punkt);
-    void aushaengen();
-    const std::string& grund() const { return grund_; }
-    std::string geraet() const;  // "major:minor" of the mounted file system
-
-  private:
-    std::string bild_, punkt_, grund_;
 };
 
 // Records what would be started and answers with `antwort`.
