@@ -85,7 +85,8 @@ void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
 }
 
 int imOrdner(const std::string& ordner, std::string befehl, const std::string& name) {
-    for (auto i = befehl.find('%'); i != std::string::npos; i = befehl.find('%', i + name.size()))
+    for (auto i = befehl.find('%'); i != std::string::npos;
+         i = befehl.find('%', i + name.size() + 2))
         befehl.replace(i, 1, "'" + name + "'");
     return std::system(("cd '" + ordner + "' && " + befehl + " 2>/dev/null").c_str());
 }
@@ -146,7 +147,14 @@ std::string normal(const std::string& pfad) {
 }  // namespace
 
 Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
-    Fehler f = oeffne("oeffneNeu", p, [&] { return echt_.oeffneNeu(p, h); });
+    return merken(p, h, oeffne("oeffneNeu", p, [&] { return echt_.oeffneNeu(p, h); }));
+}
+
+Fehler FehlerDateisystem::oeffneEntwurf(const std::string& p, Handle* h) {
+    return merken(p, h, oeffne("oeffneEntwurf", p, [&] { return echt_.oeffneEntwurf(p, h); }));
+}
+
+Fehler FehlerDateisystem::merken(const std::string& p, Handle* h, Fehler f) {
     if (f.ok()) {
         pfade_[*h] = normal(p);
         daten_.insert(normal(p));
@@ -182,7 +190,7 @@ Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n)
     Fehler f = echt_.umbenennen(v, n);
     if (f.ok()) {
         if (daten_.erase(normal(v)))
-            daten_.insert(normal(n));
+            daten_.insert(normal(n)), ungesichertUmbenannt.push_back(n);
         eintraege_.erase(normal(v));
         eintraege_.insert(normal(n));
     }

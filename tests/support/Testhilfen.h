@@ -67,6 +67,7 @@ class FehlerDateisystem final : public Dateisystem {
     };
     void fehlerBei(int n, Fehler f) {
         protokoll.clear();
+        ungesichertUmbenannt.clear();
         daten_.clear();
         eintraege_.clear();
         ausgeloest_ = false;
@@ -84,9 +85,7 @@ class FehlerDateisystem final : public Dateisystem {
         return oeffne("oeffneLesen", p, [&] { return echt_.oeffneLesen(p, h); });
     }
     Fehler oeffneNeu(const std::string& p, Handle* h) override;
-    Fehler oeffneEntwurf(const std::string& p, Handle* h) override {
-        return oeffne("oeffneEntwurf", p, [&] { return echt_.oeffneEntwurf(p, h); });
-    }
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override;
     Fehler laenge(Handle h, std::int64_t* n) override {
         return jetzt("laenge") ? fehler_ : echt_.laenge(h, n);
     }
@@ -122,6 +121,8 @@ class FehlerDateisystem final : public Dateisystem {
     // Files opened for writing here whose data (from the opening on) or name
     // has not been flushed since: what a pulled stick would lose. Sorted.
     std::vector<std::string> ungesichert() const;
+    std::vector<std::string>
+        ungesichertUmbenannt;  // renamed to these before their data was flushed
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
@@ -133,6 +134,7 @@ class FehlerDateisystem final : public Dateisystem {
         offen_ += f.ok();
         return f;
     }
+    Fehler merken(const std::string& p, Handle* h, Fehler f);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
@@ -168,15 +170,9 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
     void neuZeichnen() override {}
     float fortschrittMaximum() const override { return 100; }
     float fortschritt() const override { return position; }
-    void setzeFortschritt(float p) override {
-        position = p;
-        positionen.push_back(p);
-    }
+    void setzeFortschritt(float p) override { positionen.push_back(position = p); }
     void sanduhr(bool an) override { sanduhrWechsel.push_back(an); }
-    void anzeigenLeeren() override {
-        geleert = true;
-        ziel.clear();
-    }
+    void anzeigenLeeren() override { ziel.clear(), geleert = true; }
     void zortaAktiv(bool an) override { zortaAn = an; }
     void meldung(const std::string& text, const std::string& titel, Symbol s) override {
         meldungen.push_back({text, titel, s});
