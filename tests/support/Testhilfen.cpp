@@ -1,7 +1,6 @@
 #include "Testhilfen.h"
 
 #include <dirent.h>
-#include <openssl/evp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,19 +97,6 @@ int imKind(const std::function<int()>& f) {
     int status = 0;
     ::waitpid(kind, &status, 0);
     return status;
-}
-
-std::string sha256(const std::string& daten) {
-    unsigned char summe[EVP_MAX_MD_SIZE];
-    unsigned int laenge = 0;
-    EVP_Digest(daten.data(), daten.size(), summe, &laenge, EVP_sha256(), nullptr);
-    std::string hex;
-    for (unsigned int i = 0; i < laenge; ++i) {
-        static constexpr char kZiffern[] = "0123456789abcdef";
-        hex += kZiffern[summe[i] >> 4];
-        hex += kZiffern[summe[i] & 0xf];
-    }
-    return hex;
 }
 
 bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {

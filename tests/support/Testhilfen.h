@@ -53,8 +53,6 @@ void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
 int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
 // Runs `f` in a forked child and returns its wait status; its exit code is f's result.
 int imKind(const std::function<int()>& f);
-// SHA-256 of `daten` in one call, as 64 lower-case hex digits.
-std::string sha256(const std::string& daten);
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
