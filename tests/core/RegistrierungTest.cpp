@@ -11,50 +11,10 @@ using test::Testordner;
 const std::string kMsinfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kOrt = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-// One value line of the settings file under [K], read as "V" (any letter
-// case) with GetKeyValue; the output held "vorher".
-struct Wertfall {
-    const char* name;
-    std::string zeile;
-    bool ergebnis;
-    std::string ausgabe;
-    bool laufzeitfehler = false;
-};
-class GetKeyValueTest : public testing::TestWithParam<Wertfall> {};
-TEST_P(GetKeyValueTest, liestTextZahlUndLaesstAndereTypenStehen) {
-    Testordner tmp;
-    test::schreibeText(tmp / "r.ini", "# Kommentar\n[K]\n" + GetParam().zeile + "\n");
-    IniRegistrierung reg(tmp / "r.ini", [] { return std::string(); });
-    std::string aus = "vorher";
-    Fehler f;
-    EXPECT_EQ(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "k", "v", aus, &f), GetParam().ergebnis);
-    EXPECT_EQ(aus, GetParam().ausgabe);
-    EXPECT_EQ(!f.ok(), GetParam().laufzeitfehler);
-}
-std::string hexA(int n) {
-    std::string s = "V=hex(1):61";
-    for (int i = 1; i < n; ++i) s += ",61";
-    return s;
-}
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Werte, GetKeyValueTest, testing::Values(
-    Wertfall{"text", "V=REG_SZ:/opt/werkzeuge", true, "/opt/werkzeuge"},
-    Wertfall{"textOhneNull", "V=hex(1):61,62", true, "ab"},
-    Wertfall{"dword260", "V=REG_DWORD:260", true, "260"},
-    Wertfall{"dwordRoh", "V=hex(4):04,01,00,00", true, "260"},
-    Wertfall{"dwordGross", "V=hex(4):ff,ff,ff,ff", true, "4294967295"},
-    Wertfall{"dwordKaputt", "V=REG_DWORD:keine", false, ""},
-    Wertfall{"andererTyp", "V=hex(2):78,00", true, "vorher"},
-    Wertfall{"nullBytes", "V=hex(1):", false, "vorher", true},
-    Wertfall{"genau1024", hexA(1024), true, std::string(1024, 'a')},
-    Wertfall{"zuGross", hexA(1025), false, ""},
-    Wertfall{"wertFehlt", "W=REG_SZ:x", false, ""}),
-    [](const auto& info) { return info.param.name; });
-// clang-format on
-
 // Which key holds what, whether the folder of the second key holds the tool,
 // and what is started ("" for the message; "@" for the tool in that folder).
 // A settings file without a path of its own names the tool found on PATH.
+// The values are typed as in the settings file: REG_SZ:text, hex(N):bytes.
 struct Sysinfofall {
     const char* name;
     std::string pfad;  // the first key's PATH line; "" for none
@@ -89,6 +49,7 @@ TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
     Sysinfofall{"ersterSchluessel", "PATH=REG_SZ:/x/werkzeug", true, true, 0, "/x/werkzeug"},
+    Sysinfofall{"ersterAlsRohbytesOhneNull", "PATH=hex(1):2f,78", true, true, 0, "/x"},
     Sysinfofall{"ersterNenntFehlendeDatei", "PATH=REG_SZ:/weg", true, true, 53, "/weg"},
     Sysinfofall{"zweiterSchluessel", "", true, true, 0, "@"},
     Sysinfofall{"zweiterOhneWerkzeug", "", true, false, 0, ""},

@@ -199,63 +199,93 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-// Refusals before anything is written: no target, stale job state, a source
-// changed since it was chosen, names a batch file cannot carry, a source that
-// the run would overwrite. An old batch file stays.
+// What stands in the target folder before a run (made by imOrdner), and the
+// job: refusals before anything is written (no target, stale job state, a
+// source changed since it was chosen, names a batch file cannot carry, a
+// source that the run would overwrite) leave the folder as it was. Whatever
+// stands at a path the run writes is replaced, a link itself and never its
+// target; a folder there fails the run.
 enum class Ort { Daten, KeinZiel, ImZiel, ZielUeberLink };
-struct Abweisung {
+const std::vector<std::string> kGanz = {"BILD.001", "BILD.002", "BILD.bat", "BILD.sha256"};
+struct Eintrag {
     const char* name;
     std::string datei;
     std::int64_t teil, quelle;  // the job's piece size and source length; the file has 10 bytes
-    const char* text;
+    Ausgang ausgang;
+    std::string meldung;
+    std::vector<std::string> bleiben = {};  // {}: the folder as it was
+    std::string anlegen = "echo alt > BILD.bat";
     Ort ort = Ort::Daten;
 };
-class AbweisungTest : public ZerlegungTest, public testing::WithParamInterface<Abweisung> {};
-TEST_P(AbweisungTest, lehntAbOhneEtwasZuSchreiben) {
-    const auto& a = GetParam();
-    if (a.ort == Ort::ImZiel || a.ort == Ort::ZielUeberLink)
+class EintragTest : public ZerlegungTest, public testing::WithParamInterface<Eintrag> {};
+TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
+    const auto& e = GetParam();
+    if (e.ort == Ort::ImZiel || e.ort == Ort::ZielUeberLink)
         quellordner = zielordner;
-    else
-        test::schreibeText(im("BILD.bat"), "alt");
-    quelle(a.datei, 10, a.teil);
-    auftrag.Quellgröße = a.quelle;
-    if (a.ort == Ort::KeinZiel)
+    quelle(e.datei, 10, e.teil);
+    auftrag.Quellgröße = e.quelle;
+    test::schreibeText(tmp / "fremd", "fremd");
+    if (test::imOrdner(zielordner, e.anlegen, "") != 0)
+        GTEST_SKIP() << "Gerätedateien kann hier nur root anlegen.";
+    if (e.ort == Ort::KeinZiel)
         anzeige.ziel.clear();
-    if (a.ort == Ort::ZielUeberLink) {
+    if (e.ort == Ort::ZielUeberLink) {
         fs::create_directory_symlink(zielordner, tmp / "link");
         anzeige.ziel = tmp / "link";
     }
     const auto vorher = test::namenIn(zielordner);
-    EXPECT_EQ(lauf(), a.ort == Ort::KeinZiel ? Ausgang::KeinZiel : Ausgang::Abgelehnt);
+    EXPECT_EQ(lauf(), e.ausgang);
     ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, a.text);
-    EXPECT_EQ(anzeige.meldungen[0].symbol, Symbol::Information);
-    EXPECT_EQ(test::namenIn(zielordner), vorher);
+    EXPECT_EQ(anzeige.meldungen[0].text, e.meldung);
+    EXPECT_EQ(anzeige.meldungen[0].symbol,
+              e.ausgang == Ausgang::Fehlgeschlagen ? Symbol::Keins : Symbol::Information);
+    EXPECT_EQ(test::namenIn(zielordner), e.bleiben.empty() ? vorher : e.bleiben);
+    EXPECT_EQ(test::lies(tmp / "fremd"), "fremd");
+    EXPECT_FALSE(test::gibtEs(tmp / "nichts"));
     EXPECT_EQ(fs::file_size(auftrag.Quelldatei), 10u);
     EXPECT_EQ(anzeige.sanduhrWechsel.size() % 2, 0u);
+    for (const auto& name : e.bleiben) {
+        EXPECT_TRUE(fs::is_directory(im(name)) ||
+                    fs::is_regular_file(fs::symlink_status(im(name))));
+        if (name.starts_with("BILD.0") && !fs::is_directory(im(name)))
+            erwarteStueck(name, name.back() - '0');
+    }
 }
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Abweisungen, AbweisungTest, testing::Values(
-    Abweisung{"keinZiel", "BILD.ZIP", 6, 10, texte::KeinZiel, Ort::KeinZiel},
-    Abweisung{"teilNull", "BILD.ZIP", 0, 10, texte::UngueltigerAuftrag},
-    Abweisung{"teilNegativ", "BILD.ZIP", -1024, 10, texte::UngueltigerAuftrag},
-    Abweisung{"quelleLeer", "BILD.ZIP", 6, 0, texte::UngueltigerAuftrag},
-    Abweisung{"quelleSeitDerWahlLaenger", "BILD.ZIP", 6, 9, texte::QuelleVeraendert},
-    Abweisung{"quelleSeitDerWahlKuerzer", "BILD.ZIP", 6, 11, texte::QuelleVeraendert},
-    Abweisung{"wagenruecklauf", "a\rb.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"zeilenvorschub", "a\nb.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"tabulator", "a\tb.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"entf", "a\x7f" "b.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"anfuehrungszeichen", "a\"b.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"backslash", "a\\b.zip", 6, 10, texte::NameUngeeignet},
-    Abweisung{"steuerzeichenNurInDerEndung", "ab.z\x01p", 6, 10, texte::NameUngeeignet},
-    Abweisung{"pruefsummennameZuLang", std::string(250, 'x'), 6, 10, texte::NameZuLang},
-    Abweisung{"millionstesStueckZuLang", std::string(248, 'x') + ".z", 1, 1'000'000, texte::NameZuLang},
-    Abweisung{"quelleIstErstesStueck", "BILD.001", 6, 10, texte::QuelleWuerdeUeberschrieben, Ort::ImZiel},
-    Abweisung{"quelleIstLetztesStueck", "BILD.002", 6, 10, texte::QuelleWuerdeUeberschrieben, Ort::ImZiel},
-    Abweisung{"quelleIstBatchdatei", "BILD.bat", 6, 10, texte::QuelleWuerdeUeberschrieben, Ort::ImZiel},
-    Abweisung{"quelleIstPruefsummendatei", "BILD.sha256", 6, 10, texte::QuelleWuerdeUeberschrieben, Ort::ImZiel},
-    Abweisung{"quelleUeberLink", "BILD.001", 6, 10, texte::QuelleWuerdeUeberschrieben, Ort::ZielUeberLink}),
+INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
+    Eintrag{"keinZiel", "BILD.ZIP", 6, 10, Ausgang::KeinZiel, texte::KeinZiel, {}, "echo alt > BILD.bat", Ort::KeinZiel},
+    Eintrag{"teilNull", "BILD.ZIP", 0, 10, Ausgang::Abgelehnt, texte::UngueltigerAuftrag},
+    Eintrag{"teilNegativ", "BILD.ZIP", -1024, 10, Ausgang::Abgelehnt, texte::UngueltigerAuftrag},
+    Eintrag{"quelleLeer", "BILD.ZIP", 6, 0, Ausgang::Abgelehnt, texte::UngueltigerAuftrag},
+    Eintrag{"quelleSeitDerWahlLaenger", "BILD.ZIP", 6, 9, Ausgang::Abgelehnt, texte::QuelleVeraendert},
+    Eintrag{"quelleSeitDerWahlKuerzer", "BILD.ZIP", 6, 11, Ausgang::Abgelehnt, texte::QuelleVeraendert},
+    Eintrag{"wagenruecklauf", "a\rb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"zeilenvorschub", "a\nb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"tabulator", "a\tb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"entf", "a\x7f" "b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"anfuehrungszeichen", "a\"b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"backslash", "a\\b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"steuerzeichenNurInDerEndung", "ab.z\x01p", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"pruefsummennameZuLang", std::string(250, 'x'), 6, 10, Ausgang::Abgelehnt, texte::NameZuLang},
+    Eintrag{"millionstesStueckZuLang", std::string(248, 'x') + ".z", 1, 1'000'000, Ausgang::Abgelehnt, texte::NameZuLang},
+    Eintrag{"quelleIstErstesStueck", "BILD.001", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
+    Eintrag{"quelleIstLetztesStueck", "BILD.002", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
+    Eintrag{"quelleIstBatchdatei", "BILD.bat", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
+    Eintrag{"quelleIstPruefsummendatei", "BILD.sha256", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
+    Eintrag{"quelleUeberLink", "BILD.001", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ZielUeberLink},
+    Eintrag{"stueckDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "head -c 100 /dev/zero > BILD.001"},
+    Eintrag{"stueckLinkInsLeere", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../nichts BILD.002"},
+    Eintrag{"stueckLinkAufNull", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s /dev/null BILD.001"},
+    Eintrag{"stueckLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.001"},
+    Eintrag{"stueckFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.002"},
+    Eintrag{"stueckGeraet", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mknod BILD.001 c 1 3"},
+    Eintrag{"batchDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "head -c 100 /dev/zero > BILD.bat"},
+    Eintrag{"batchLinkInsLeere", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../nichts BILD.bat"},
+    Eintrag{"batchFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.bat"},
+    Eintrag{"pruefsummeLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.sha256"},
+    Eintrag{"pruefsummeLinkAufNull", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s /dev/null BILD.sha256"},
+    Eintrag{"stueckOrdner", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.001", "BILD.002"}, "mkdir BILD.002"},
+    Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -338,7 +368,6 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
     }
 }
 const std::vector<std::string> kEins = {"BILD.001"};
-const std::vector<std::string> kGanz = {"BILD.001", "BILD.002", "BILD.bat", "BILD.sha256"};
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
     Medienfall{"einStueckFragtNicht", 10, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.bat", "BILD.sha256"}, {}, 0},
@@ -353,54 +382,6 @@ INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
     // Cancel asked for: the window asks after each block copied, before and after each prompt.
     Medienfall{"abbruchWunschBeiDerFrage", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 3},
     Medienfall{"abbruchWunschImKopieren", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 4}),
-    [](const auto& info) { return info.param.name; });
-// clang-format on
-
-// Whatever stands at a path the run writes is replaced, a link itself and
-// never its target; a folder there fails the run. `anlegen` makes it in the
-// target folder (see imOrdner).
-struct Vorhanden {
-    const char* name;
-    std::string pfad, anlegen;
-    int fehler;  // 0: the run succeeds
-    std::vector<std::string> bleiben;
-};
-class VorhandenTest : public ZerlegungTest, public testing::WithParamInterface<Vorhanden> {};
-TEST_P(VorhandenTest, ersetztDenEintragNieSeinZiel) {
-    const auto& v = GetParam();
-    quelle("BILD.ZIP", 10, 6);
-    test::schreibeText(tmp / "fremd", "fremd");
-    if (test::imOrdner(zielordner, v.anlegen, v.pfad) != 0)
-        GTEST_SKIP() << "Gerätedateien kann hier nur root anlegen.";
-    const Ausgang aus = lauf();
-    EXPECT_EQ(test::lies(tmp / "fremd"), "fremd");
-    EXPECT_FALSE(test::gibtEs(tmp / "nichts"));
-    EXPECT_EQ(test::namenIn(zielordner), v.bleiben);
-    if (v.fehler != 0) {
-        EXPECT_EQ(aus, Ausgang::Fehlgeschlagen);
-        EXPECT_EQ(anzeige.meldungen.back().text, fehlermeldungZerlegung(Fehler::nummer(v.fehler)));
-        return;
-    }
-    ASSERT_EQ(aus, Ausgang::Erfolg);
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(im(v.pfad))));
-    erwarteStueck("BILD.001", 1);
-    erwarteStueck("BILD.002", 2);
-}
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Eintraege, VorhandenTest, testing::Values(
-    Vorhanden{"stueckDatei", "BILD.001", "head -c 100 /dev/zero > %", 0, kGanz},
-    Vorhanden{"stueckLinkInsLeere", "BILD.002", "ln -s ../nichts %", 0, kGanz},
-    Vorhanden{"stueckLinkAufNull", "BILD.001", "ln -s /dev/null %", 0, kGanz},
-    Vorhanden{"stueckLinkAufDatei", "BILD.001", "ln -s ../fremd %", 0, kGanz},
-    Vorhanden{"stueckFifo", "BILD.002", "mkfifo %", 0, kGanz},
-    Vorhanden{"stueckGeraet", "BILD.001", "mknod % c 1 3", 0, kGanz},
-    Vorhanden{"batchDatei", "BILD.bat", "head -c 100 /dev/zero > %", 0, kGanz},
-    Vorhanden{"batchLinkInsLeere", "BILD.bat", "ln -s ../nichts %", 0, kGanz},
-    Vorhanden{"batchFifo", "BILD.bat", "mkfifo %", 0, kGanz},
-    Vorhanden{"pruefsummeLinkAufDatei", "BILD.sha256", "ln -s ../fremd %", 0, kGanz},
-    Vorhanden{"pruefsummeLinkAufNull", "BILD.sha256", "ln -s /dev/null %", 0, kGanz},
-    Vorhanden{"stueckOrdner", "BILD.002", "mkdir %", 75, {"BILD.001", "BILD.002"}},
-    Vorhanden{"batchOrdnerVorDemErstenStueck", "BILD.bat", "mkdir %", 75, {"BILD.bat"}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
