@@ -1,13 +1,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <future>
 #include <thread>
 
 #include "Reparatur.h"
@@ -74,20 +73,12 @@ TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     Startauftrag a;
     a.programm = tmp / "gibt-es-nicht";
     EXPECT_EQ(starter.starten(a).nummer(), 53);
-    a.programm = "/bin/true";
-    a.arbeitsordner = tmp / "weg";
-    EXPECT_FALSE(starter.starten(a).ok());
-
-    // The program runs in its folder with its output discarded.
-    a.programm = "/bin/sh";
-    a.argumente = {"-c", kWarten + "pwd > ort; echo laut"};
-    a.arbeitsordner = tmp.pfad();
-    a.versteckt = true;
-    auto start = std::async(std::launch::async, [&] { return starter.starten(a); });
-    const bool zurueck = start.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    // The program runs in its folder with its output discarded; the start
+    // returns while it waits (else the alarm ends the child).
+    a = {"/bin/sh", {"-c", kWarten + "pwd > ort; echo laut"}, tmp.pfad(), true};
+    const int status = test::imKind([&] { return ::alarm(5), starter.starten(a).ok() ? 0 : 1; });
     test::schreibeText(tmp / "los", "");
-    EXPECT_TRUE(zurueck) << "starten() wartet auf das Programm";
-    EXPECT_TRUE(start.get().ok());
+    EXPECT_EQ(status, 0) << "starten() wartet auf das Programm";
     for (int i = 0; i < 500 && test::lies(tmp / "ort").empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -96,7 +87,8 @@ TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
 
 // A watched program: how it ended and the end of its error output come
 // back without blocking (pruefen() while it runs says so at once); it
-// inherits nothing of ours but 0-2.
+// inherits nothing of ours but 0-2. Run in a child, which an alarm ends if
+// anything waits; its exit code says what went wrong.
 struct Ende {
     const char* name;
     std::vector<std::string> befehl;  // run once "los" is there
@@ -106,41 +98,34 @@ struct Ende {
 class BeobachtungTest : public testing::TestWithParam<Ende> {};
 TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
     Testordner tmp;
-    const int geerbt = ::open("/dev/null", O_RDONLY);  // no CLOEXEC
-    sigset_t usr1, alt;
-    sigemptyset(&usr1);
-    sigaddset(&usr1, SIGUSR1);
-    ::sigprocmask(SIG_BLOCK, &usr1, &alt);
-    const auto vorher = ::signal(SIGUSR2, SIG_IGN);
-    Startauftrag a;
-    a.programm = GetParam().befehl[0];
-    a.argumente.assign(GetParam().befehl.begin() + 1, GetParam().befehl.end());
-    a.arbeitsordner = tmp.pfad();
-    a.versteckt = true;
-    PosixStarter starter;
-    std::unique_ptr<Beobachtung> b;
-    auto start = std::async(std::launch::async, [&] { return starter.beobachtetStarten(a, &b); });
-    const auto bereit = [](auto& f) {
-        return f.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-    };
-    const bool gestartet = bereit(start);
-    std::future<bool> pruefung;
-    if (gestartet && start.get().ok() && b)
-        pruefung = std::async(std::launch::async, [&] { return b->pruefen(); });
-    const bool geprueft = pruefung.valid() && bereit(pruefung);
-    test::schreibeText(tmp / "los", "");
-    ::close(geerbt);
-    ::sigprocmask(SIG_SETMASK, &alt, nullptr);
-    ::signal(SIGUSR2, vorher);
-    ASSERT_TRUE(gestartet && b) << "der Start wartet auf das Programm";
-    ASSERT_TRUE(geprueft) << "pruefen() wartet auf das Programm";
-    EXPECT_FALSE(pruefung.get());
-    pollfd p{b->descriptor(), POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 10'000), 1);
-    ASSERT_TRUE(b->pruefen());
-    EXPECT_EQ(b->ende().status, GetParam().status);
-    EXPECT_TRUE(b->ende().meldung == GetParam().meldung)
-        << b->ende().meldung.size() << " Byte: " << b->ende().meldung.substr(0, 100);
+    const int status = test::imKind([&] {
+        ::alarm(10);
+        (void)::open("/dev/null", O_RDONLY);  // no CLOEXEC
+        sigset_t usr1;
+        sigemptyset(&usr1);
+        sigaddset(&usr1, SIGUSR1);
+        ::sigprocmask(SIG_BLOCK, &usr1, nullptr);
+        ::signal(SIGUSR2, SIG_IGN);
+        const auto& b = GetParam().befehl;
+        std::unique_ptr<Beobachtung> w;
+        if (!PosixStarter()
+                 .beobachtetStarten({b[0], {b.begin() + 1, b.end()}, tmp.pfad(), true}, &w)
+                 .ok() ||
+            !w)
+            return 1;
+        if (w->pruefen())
+            return 2;  // done before "los" was there: it waited
+        test::schreibeText(tmp / "los", "");
+        pollfd p{w->descriptor(), POLLIN, 0};
+        if (::poll(&p, 1, 5'000) != 1 || !w->pruefen())
+            return 3;
+        return w->ende().status != GetParam().status     ? 4
+               : w->ende().meldung != GetParam().meldung ? 5
+                                                         : 0;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "1 Start, 2 pruefen(), 3 Ende, 4 Status, 5 Fehlerausgabe; sonst wartete etwas: "
+        << status;
 }
 std::vector<std::string> sh(const std::string& skript) {
     return {"/bin/sh", "-c", kWarten + skript};
