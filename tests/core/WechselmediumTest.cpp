@@ -13,36 +13,6 @@ namespace {
 using test::Testordner;
 namespace fs = std::filesystem;
 
-// A made-up sysfs as the kernel lays it out: sda and sde fixed disks, sdb a
-// stick with partition sdb1, sdc and sdd sticks without partitions.
-class WechselmediumTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        geraet("sda", "8:0", "0");
-        geraet("sdb", "8:16", "1");
-        geraet("sdc", "8:32", "1");
-        geraet("sdd", "8:48", "1");
-        geraet("sde", "8:64", "0");
-        fs::create_directories(tmp / "devices/sdb/sdb1");
-        test::schreibeText(tmp / "devices/sdb/sdb1/dev", "8:17\n");
-        test::schreibeText(tmp / "devices/sdb/sdb1/partition", "1\n");
-        fs::create_directories(tmp / "class/block");
-        fs::create_directory_symlink("../../devices/sdb/sdb1", tmp / "class/block/sdb1");
-    }
-    void geraet(const std::string& name, const std::string& dev, const std::string& wechselbar) {
-        fs::create_directories(tmp / ("devices/" + name));
-        test::schreibeText(tmp / ("devices/" + name + "/dev"), dev + "\n");
-        test::schreibeText(tmp / ("devices/" + name + "/removable"), wechselbar + "\n");
-        fs::create_directories(tmp / "class/block");
-        fs::create_directory_symlink("../../devices/" + name, tmp / ("class/block/" + name));
-    }
-    LinuxWechselmedium medium() {
-        return LinuxWechselmedium(tmp / "mountinfo", tmp / "class/block");
-    }
-
-    Testordner tmp;
-};
-
 // After a next-disk prompt: mounts given as "id major:minor folder" below
 // the test folder; the target is STICK1/teile; "" expects to be asked again.
 struct Wechsel {
@@ -52,9 +22,17 @@ struct Wechsel {
     std::vector<std::string> erwartet;             // at each OK
     bool gezogen = false;                          // sdb leaves the machine still mounted
 };
-
-class MedienwechselTest : public WechselmediumTest, public testing::WithParamInterface<Wechsel> {
+class MedienwechselTest : public testing::TestWithParam<Wechsel> {
   protected:
+    // A made-up sysfs as the kernel lays it out: sda and sde fixed disks, sdb
+    // a stick with partition sdb1, sdc and sdd sticks without partitions.
+    void SetUp() override {
+        // clang-format off
+        ASSERT_EQ(test::imOrdner(tmp.pfad(), "set -- sda 8:0 0 sdb 8:16 1 sdc 8:32 1 sdd 8:48 1 sde 8:64 0; mkdir -p class/block devices/sdb/sdb1 && "
+            "while [ $# -gt 0 ]; do mkdir -p devices/$1 && echo $2 > devices/$1/dev && echo $3 > devices/$1/removable && ln -s ../../devices/$1 class/block/$1; shift 3; done && "
+            "echo 8:17 > devices/sdb/sdb1/dev && echo 1 > devices/sdb/sdb1/partition && ln -s ../../devices/sdb/sdb1 class/block/sdb1", ""), 0);
+        // clang-format on
+    }
     void einhaengen(const std::vector<std::string>& punkte) {
         std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
         for (const auto& p : punkte) {
@@ -66,13 +44,14 @@ class MedienwechselTest : public WechselmediumTest, public testing::WithParamInt
         }
         test::schreibeText(tmp / "mountinfo", text);
     }
+    Testordner tmp;
 };
 
 TEST_P(MedienwechselTest, folgtGenauEinemNeuenDatentraeger) {
     const auto& w = GetParam();
     einhaengen(w.vorher);
     fs::create_directories(tmp / "STICK1/teile");
-    auto m = medium();
+    LinuxWechselmedium m(tmp / "mountinfo", tmp / "class/block");
     EXPECT_TRUE(m.istWechselbar(tmp / "STICK1/teile"));  // through the partition to its disk
     EXPECT_FALSE(m.istWechselbar(tmp.pfad()));           // 8:1 has no removable flag
     const Medienstand vorher = m.stand(tmp / "STICK1/teile");
