@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -616,11 +617,14 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
     if (const int s = lesen(datei, &text); s != stapelstatus::Ok)
         return s;
     const std::string pruefdatei = OhneEndung(datei) + "sha256";
+    // A batch file whose name leaves no room for "sha256" was cut without one.
     bool da = false;
-    if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
-        lauf.meldung += Dateiname(pruefdatei) + " kann nicht gelesen werden: Fehler " +
-                        std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
-        return stapelstatus::KopierFehler;
+    if (Dateiname(pruefdatei).size() <= NAME_MAX) {
+        if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
+            lauf.meldung += Dateiname(pruefdatei) + " kann nicht gelesen werden: Fehler " +
+                            std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+            return stapelstatus::KopierFehler;
+        }
     }
     if (da) {
         lauf.pruefdatei = Dateiname(pruefdatei);

@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <optional>
 
 #include "Registrierung.h"
 #include "Testhilfen.h"
@@ -9,82 +6,34 @@
 namespace zorta {
 namespace {
 
-using test::Startprotokoll;
 using test::Testordner;
 
 const std::string kMsinfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kOrt = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-struct Wertfall {
-    const char* name;
-    Registerwert wert;
-    bool ergebnis;
-    std::string ausgabe;
-    bool laufzeitfehler;
-};
-class GetKeyValueTest : public testing::TestWithParam<Wertfall> {};
-TEST_P(GetKeyValueTest, liestTextZahlUndLaesstAndereTypenStehen) {
-    SpeicherRegistrierung reg;
-    reg.setzen("K", "V", GetParam().wert);
-    std::string aus = "vorher";
-    Fehler f;
-    EXPECT_EQ(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "K", "V", aus, &f), GetParam().ergebnis);
-    EXPECT_EQ(aus, GetParam().ausgabe);
-    EXPECT_EQ(!f.ok(), GetParam().laufzeitfehler);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Werte, GetKeyValueTest,
-    testing::Values(
-        Wertfall{"textMitNull", {REG_SZ, {'a', 'b', 0}}, true, "ab", false},
-        Wertfall{"textOhneNull", {REG_SZ, {'a', 'b'}}, true, "ab", false},
-        Wertfall{"dword260", {REG_DWORD, {0x04, 0x01, 0x00, 0x00}}, true, "260", false},
-        Wertfall{"dwordGross", {REG_DWORD, {0xff, 0xff, 0xff, 0xff}}, true, "4294967295", false},
-        Wertfall{"andererTyp", {2, {'x', 0}}, true, "vorher", false},
-        Wertfall{"nullBytes", {REG_SZ, {}}, false, "vorher", true},
-        Wertfall{"zuGross", {REG_SZ, std::vector<unsigned char>(1025, 'a')}, false, "", false},
-        Wertfall{"genau1024",
-                 {REG_SZ, std::vector<unsigned char>(1024, 'a')},
-                 true,
-                 std::string(1024, 'a'),
-                 false}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(GetKeyValue, fehlenderSchluesselOderWertLeertDieAusgabe) {
-    SpeicherRegistrierung reg;
-    reg.setzen("K", "V", SpeicherRegistrierung::text("x"));
-    std::string aus = "vorher";
-    Fehler f;
-    EXPECT_FALSE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "Fehlt", "V", aus, &f));
-    EXPECT_EQ(aus, "");
-    aus = "vorher";
-    EXPECT_FALSE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "K", "Fehlt", aus, &f));
-    EXPECT_EQ(aus, "");
-    EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, "k", "v", aus, &f));  // any letter case
-}
-
 // Which key holds what, whether the folder of the second key holds the tool,
-// and what is started ("" for the message).
+// and what is started ("" for the message; "@" for the tool in that folder).
+// A settings file without a path of its own names the tool found on PATH.
+// The values are typed as in the settings file: REG_SZ:text, hex(N):bytes.
 struct Sysinfofall {
     const char* name;
-    std::optional<Registerwert> pfad;
-    bool ort;  // the second key names the test folder
-    bool werkzeugImOrt;
-    Fehler startfehler;
-    std::string gestartet;  // "@" stands for the tool in the second key's folder
+    std::string pfad;  // the first key's PATH line; "" for none
+    bool ort, werkzeugImOrt;
+    int startfehler;
+    std::string gestartet;
+    std::string aufPath = "";  // the tool found on PATH
 };
 class StartSysInfoTest : public testing::TestWithParam<Sysinfofall> {};
 TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
     const auto& c = GetParam();
     Testordner tmp;
-    SpeicherRegistrierung reg;
-    if (c.pfad)
-        reg.setzen(kMsinfo, "PATH", *c.pfad);
-    if (c.ort)
-        reg.setzen(kOrt, "MSINFO", SpeicherRegistrierung::text(tmp.pfad()));
+    test::schreibeText(tmp / "r.ini", "[" + kMsinfo + "]\n" + c.pfad + "\n[" + kOrt + "]\n" +
+                                          (c.ort ? "MSINFO=REG_SZ:" + tmp.pfad() : "") + "\n");
     if (c.werkzeugImOrt)
         test::schreibeText(tmp / "MSINFO32.EXE", "");
-    Startprotokoll starter;
-    starter.antwort = c.startfehler;
+    IniRegistrierung reg(tmp / "r.ini", [&] { return c.aufPath; });
+    test::Startprotokoll starter;
+    starter.antwort = c.startfehler ? Fehler::nummer(c.startfehler) : Fehler{};
     std::vector<std::string> meldungen;
     StartSysInfo(reg, starter, [&](const std::string& m) { meldungen.push_back(m); });
     const std::string erwartet = c.gestartet == "@" ? tmp / "MSINFO32.EXE" : c.gestartet;
@@ -93,53 +42,22 @@ TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
         EXPECT_EQ(starter.auftraege[0].programm, erwartet);
         EXPECT_FALSE(starter.auftraege[0].versteckt);
     }
-    const bool meldung = erwartet.empty() || !c.startfehler.ok();
+    const bool meldung = erwartet.empty() || c.startfehler;
     EXPECT_EQ(meldungen, meldung ? std::vector<std::string>{SysInfoNichtVerfuegbar}
                                  : std::vector<std::string>{});
 }
-INSTANTIATE_TEST_SUITE_P(
-    Faelle, StartSysInfoTest,
-    testing::Values(
-        Sysinfofall{"ersterSchluessel",
-                    SpeicherRegistrierung::text("/x/werkzeug"),
-                    true,
-                    true,
-                    {},
-                    "/x/werkzeug"},
-        Sysinfofall{"ersterNenntFehlendeDatei", SpeicherRegistrierung::text("/weg"), true, true,
-                    Fehler::nummer(53), "/weg"},
-        Sysinfofall{"zweiterSchluessel", std::nullopt, true, true, {}, "@"},
-        Sysinfofall{"zweiterOhneWerkzeug", std::nullopt, true, false, {}, ""},
-        Sysinfofall{"keinSchluessel", std::nullopt, false, true, {}, ""},
-        Sysinfofall{"leererWertOhneZweitenVersuch", Registerwert{REG_SZ, {}}, true, true, {}, ""}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
+    Sysinfofall{"ersterSchluessel", "PATH=REG_SZ:/x/werkzeug", true, true, 0, "/x/werkzeug"},
+    Sysinfofall{"ersterAlsRohbytesOhneNull", "PATH=hex(1):2f,78", true, true, 0, "/x"},
+    Sysinfofall{"ersterNenntFehlendeDatei", "PATH=REG_SZ:/weg", true, true, 53, "/weg"},
+    Sysinfofall{"zweiterSchluessel", "", true, true, 0, "@"},
+    Sysinfofall{"zweiterOhneWerkzeug", "", true, false, 0, ""},
+    Sysinfofall{"keinSchluessel", "", false, true, 0, ""},
+    Sysinfofall{"leererWertOhneZweitenVersuch", "PATH=hex(1):", true, true, 0, ""},
+    Sysinfofall{"ohneEigenenPfadDasWerkzeugAufPath", "", false, false, 0, "/usr/bin/hardinfo", "/usr/bin/hardinfo"}),
     [](const auto& info) { return info.param.name; });
-
-TEST(IniRegistrierung, liestTypisierteWerteUndSuchtSonstDasWerkzeug) {
-    Testordner tmp;
-    const std::string datei = tmp / "registry.ini";
-    test::schreibeText(datei,
-                       "# Kommentar\n"
-                       "[SOFTWARE\\Microsoft\\Shared Tools Location]\n"
-                       "MSINFO=REG_SZ:/opt/werkzeuge\n"
-                       "Zahl=REG_DWORD:260\n"
-                       "Roh=hex(4):04,01,00,00\n"
-                       "Kaputt=REG_DWORD:keine\n");
-    IniRegistrierung reg(datei, [] { return std::string("/usr/bin/hardinfo"); });
-    std::string aus;
-    Fehler f;
-    EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, kOrt, "MSINFO", aus, &f));
-    EXPECT_EQ(aus, "/opt/werkzeuge");
-    EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, kOrt, "Zahl", aus, &f));
-    EXPECT_EQ(aus, "260");
-    EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, kOrt, "Roh", aus, &f));
-    EXPECT_EQ(aus, "260");
-    EXPECT_FALSE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, kOrt, "Kaputt", aus, &f));
-    EXPECT_TRUE(GetKeyValue(reg, HKEY_LOCAL_MACHINE, kMsinfo, "PATH", aus, &f));
-    EXPECT_EQ(aus, "/usr/bin/hardinfo");
-
-    IniRegistrierung leer(tmp / "fehlt.ini", [] { return std::string(); });
-    EXPECT_FALSE(GetKeyValue(leer, HKEY_LOCAL_MACHINE, kMsinfo, "PATH", aus, &f));
-}
+// clang-format on
 
 }  // namespace
 }  // namespace zorta

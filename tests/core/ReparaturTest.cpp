@@ -1,7 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,121 +17,118 @@ namespace {
 
 using test::Startprotokoll;
 using test::Testordner;
+namespace fs = std::filesystem;
 
+// What "Reparatur" starts for a chosen file: a batch file hidden in the
+// interpreter, a program directly, anything else nothing, with error 5 (or
+// 53 when it is gone). `anlegen` makes the file (see imOrdner).
 struct Startfall {
     const char* name;
-    std::string datei;
-    mode_t rechte;
+    std::string datei, anlegen;
     bool interpreter;  // else started directly
+    int fehler = 0;
 };
 class StartauftragTest : public testing::TestWithParam<Startfall> {};
 TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
+    const auto& s = GetParam();
     Testordner tmp;
-    const std::string pfad = tmp / GetParam().datei;
-    test::schreibeText(pfad, "@echo off\r\n");
-    ::chmod(pfad.c_str(), GetParam().rechte);
+    const std::string pfad = tmp / s.datei;
+    ASSERT_EQ(test::imOrdner(tmp.pfad(), s.anlegen, s.datei), 0);
     Startprotokoll starter;
     std::unique_ptr<Beobachtung> beobachtung;
-    ASSERT_TRUE(batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung).ok());
-    ASSERT_EQ(starter.auftraege.size(), 1u);
-    Startauftrag erwartet;
-    erwartet.programm = GetParam().interpreter ? "/opt/zorta-batch" : pfad;
-    if (GetParam().interpreter)
-        erwartet.argumente = {pfad};
-    erwartet.arbeitsordner = tmp.pfad();
-    erwartet.versteckt = true;
-    erwartet.abgekoppelt = true;
-    EXPECT_EQ(starter.auftraege[0], erwartet);
+    const Fehler f = batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung);
+    EXPECT_EQ(f.nummer(), s.fehler);
+    ASSERT_EQ(starter.auftraege.size(), s.fehler ? 0u : 1u);
+    if (s.fehler)
+        return;
+    const Startauftrag& a = starter.auftraege[0];
+    EXPECT_EQ(a.programm, s.interpreter ? "/opt/zorta-batch" : pfad);
+    EXPECT_EQ(a.argumente,
+              s.interpreter ? std::vector<std::string>{pfad} : std::vector<std::string>{});
+    EXPECT_EQ(a.arbeitsordner, tmp.pfad());
+    EXPECT_TRUE(a.versteckt && a.abgekoppelt);
     EXPECT_EQ(test::lies(pfad), "@echo off\r\n");  // never rewritten
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
-    Startfall{"bat", "BILD.bat", 0644, true},
-    Startfall{"nurEndung", ".bat", 0644, true},
-    Startfall{"grossBAT", "BILD.BAT", 0644, true},
-    Startfall{"cmd", "bild.Cmd", 0644, true},
-    Startfall{"blankImNamen", "mein bild.bat", 0644, true},
-    Startfall{"programm", "werkzeug", 0755, false}),
+    Startfall{"bat", "BILD.bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"nurEndung", ".bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"grossBAT", "BILD.BAT", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"cmd", "bild.Cmd", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"blankImNamen", "mein bild.bat", "printf '@echo off\\r\\n' > %", true},
+    Startfall{"programm", "werkzeug", "printf '@echo off\\r\\n' > % && chmod 755 %", false},
+    Startfall{"text", "liesmich.txt", "echo text > %", false, 5},
+    Startfall{"ordner", "ordner.bat", "mkdir %", false, 5},
+    Startfall{"fehlt", "weg.bat", ": %", false, 53}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST(Reparatur, nichtStartbareDateienGebenFehler5OderFehlt) {
-    Testordner tmp;
-    test::schreibeText(tmp / "liesmich.txt", "text");
-    std::filesystem::create_directory(tmp / "ordner.bat");
-    Startprotokoll starter;
-    EXPECT_EQ(batchdateiStarten(tmp / "liesmich.txt", "/x", starter).nummer(), 5);
-    EXPECT_EQ(batchdateiStarten(tmp / "ordner.bat", "/x", starter).nummer(), 5);
-    EXPECT_EQ(batchdateiStarten(tmp / "weg.bat", "/x", starter).nummer(), 53);
-    EXPECT_TRUE(starter.auftraege.empty());
-}
+// The programs below wait for the file "los" in their folder: a start or a
+// check that waited for them would never return.
+const std::string kWarten = "while [ ! -e los ]; do sleep 0.01; done; ";
 
-TEST(PosixStarter, meldetFehlendeProgrammeUndStartetAbgekoppelt) {
+TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     Testordner tmp;
     PosixStarter starter;
-    Startauftrag fehlt;
-    fehlt.programm = tmp / "gibt-es-nicht";
-    EXPECT_EQ(starter.starten(fehlt).nummer(), 53);
-
-    Startauftrag ordnerFehlt;
-    ordnerFehlt.programm = "/bin/true";
-    ordnerFehlt.arbeitsordner = tmp / "weg";
-    EXPECT_FALSE(starter.starten(ordnerFehlt).ok());
-
-    // The started program runs in its folder with output discarded.
-    const std::string skript = tmp / "s";
-    test::schreibeText(skript, "#!/bin/sh\npwd > ort\necho laut\n");
-    ::chmod(skript.c_str(), 0755);
     Startauftrag a;
-    a.programm = skript;
-    a.arbeitsordner = tmp.pfad();
-    a.versteckt = true;
-    ASSERT_TRUE(starter.starten(a).ok());
-    for (int i = 0; i < 200 && test::lies(tmp / "ort").empty(); ++i) {
+    a.programm = tmp / "gibt-es-nicht";
+    EXPECT_EQ(starter.starten(a).nummer(), 53);
+    // The program runs in its folder with its output discarded; the start
+    // returns while it waits (else the alarm ends the child).
+    a = {"/bin/sh", {"-c", kWarten + "pwd > ort; echo laut"}, tmp.pfad(), true};
+    const int status = test::imKind([&] { return ::alarm(5), starter.starten(a).ok() ? 0 : 1; });
+    test::schreibeText(tmp / "los", "");
+    EXPECT_EQ(status, 0) << "starten() wartet auf das Programm";
+    for (int i = 0; i < 500 && test::lies(tmp / "ort").empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(test::lies(tmp / "ort"), std::filesystem::canonical(tmp.pfad()).string() + "\n");
+    EXPECT_EQ(test::lies(tmp / "ort"), fs::canonical(tmp.pfad()).string() + "\n");
 }
 
 // A watched program: how it ended and the end of its error output come
-// back without blocking; it inherits nothing of ours but 0-2.
+// back without blocking (pruefen() while it runs says so at once); it
+// inherits nothing of ours but 0-2. Run in a child, which an alarm ends if
+// anything waits; its exit code says what went wrong.
 struct Ende {
     const char* name;
-    std::vector<std::string> befehl;  // after a pause of 0.1 s
+    std::vector<std::string> befehl;  // run once "los" is there
     int status;
     std::string meldung;
 };
 class BeobachtungTest : public testing::TestWithParam<Ende> {};
 TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
     Testordner tmp;
-    const int geerbt = ::open("/dev/null", O_RDONLY);  // no CLOEXEC
-    sigset_t usr1, alt;
-    sigemptyset(&usr1);
-    sigaddset(&usr1, SIGUSR1);
-    ::sigprocmask(SIG_BLOCK, &usr1, &alt);
-    const auto vorher = ::signal(SIGUSR2, SIG_IGN);
-    Startauftrag a;
-    a.programm = GetParam().befehl[0];
-    a.argumente.assign(GetParam().befehl.begin() + 1, GetParam().befehl.end());
-    a.arbeitsordner = tmp.pfad();
-    a.versteckt = true;
-    PosixStarter starter;
-    std::unique_ptr<Beobachtung> b;
-    ASSERT_TRUE(starter.beobachtetStarten(a, &b).ok());
-    ::close(geerbt);
-    ::sigprocmask(SIG_SETMASK, &alt, nullptr);
-    ::signal(SIGUSR2, vorher);
-    ASSERT_TRUE(b);
-    EXPECT_FALSE(b->pruefen());
-    pollfd p{b->descriptor(), POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 10'000), 1);
-    ASSERT_TRUE(b->pruefen());
-    EXPECT_EQ(b->ende().status, GetParam().status);
-    EXPECT_TRUE(b->ende().meldung == GetParam().meldung)
-        << b->ende().meldung.size() << " Byte: " << b->ende().meldung.substr(0, 100);
+    const int status = test::imKind([&] {
+        ::alarm(10);
+        (void)::open("/dev/null", O_RDONLY);  // no CLOEXEC
+        sigset_t usr1;
+        sigemptyset(&usr1);
+        sigaddset(&usr1, SIGUSR1);
+        ::sigprocmask(SIG_BLOCK, &usr1, nullptr);
+        ::signal(SIGUSR2, SIG_IGN);
+        const auto& b = GetParam().befehl;
+        std::unique_ptr<Beobachtung> w;
+        if (!PosixStarter()
+                 .beobachtetStarten({b[0], {b.begin() + 1, b.end()}, tmp.pfad(), true}, &w)
+                 .ok() ||
+            !w)
+            return 1;
+        if (w->pruefen())
+            return 2;  // done before "los" was there: it waited
+        test::schreibeText(tmp / "los", "");
+        pollfd p{w->descriptor(), POLLIN, 0};
+        if (::poll(&p, 1, 5'000) != 1 || !w->pruefen())
+            return 3;
+        return w->ende().status != GetParam().status     ? 4
+               : w->ende().meldung != GetParam().meldung ? 5
+                                                         : 0;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "1 Start, 2 pruefen(), 3 Ende, 4 Status, 5 Fehlerausgabe; sonst wartete etwas: "
+        << status;
 }
 std::vector<std::string> sh(const std::string& skript) {
-    return {"/bin/sh", "-c", "sleep 0.1; " + skript};
+    return {"/bin/sh", "-c", kWarten + skript};
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Enden, BeobachtungTest, testing::Values(
@@ -140,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Enden, BeobachtungTest, testing::Values(
     Ende{"signal", sh("kill -9 $$"), -1, ""},
     Ende{"letzte4KiB", sh("head -c 6000 /dev/zero | tr '\\0' a >&2; echo ende >&2"), 0, std::string(4091, 'a') + "ende\n"},
     // Not through a shell, which clears the mask itself.
-    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.1); open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
+    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.01) until -e 'los'; open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
     Ende{"keineIgnoriertenSignale", sh("exec grep SigIgn /proc/self/status >&2"), 0, "SigIgn:\t0000000000000000\n"},
     Ende{"erbtKeineDeskriptoren", sh("exec ls /proc/self/fd >&2"), 0, "0\n1\n2\n3\n"}),  // 3: ls's own
     [](const auto& info) { return info.param.name; });

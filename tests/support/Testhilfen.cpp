@@ -1,10 +1,9 @@
 #include "Testhilfen.h"
 
 #include <dirent.h>
-#include <openssl/evp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +51,10 @@ bool gibtEs(const std::string& pfad) {
     return ::access(pfad.c_str(), F_OK) == 0;
 }
 
+bool gleich(const std::string& a, const std::string& b) {
+    return std::system(("cmp -s '" + a + "' '" + b + "'").c_str()) == 0;
+}
+
 std::vector<std::string> namenIn(const std::string& ordner) {
     std::vector<std::string> namen;
     for (const auto& e : std::filesystem::directory_iterator(ordner)) {
@@ -67,23 +70,38 @@ int offeneDeskriptoren() {
     return n;
 }
 
-std::string sha256(const std::string& daten) {
-    unsigned char summe[EVP_MAX_MD_SIZE];
-    unsigned int laenge = 0;
-    EVP_Digest(daten.data(), daten.size(), summe, &laenge, EVP_sha256(), nullptr);
-    std::string hex;
-    for (unsigned int i = 0; i < laenge; ++i) {
-        static constexpr char kZiffern[] = "0123456789abcdef";
-        hex += kZiffern[summe[i] >> 4];
-        hex += kZiffern[summe[i] & 0xf];
+void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
+                         const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche) {
+    std::ofstream aus(pfad, std::ios::binary | std::ios::trunc);
+    for (const auto& [von, bis] : bereiche) {
+        std::string block;
+        for (std::int64_t i = von; i < bis; ++i) block += musterbyte(i);
+        aus.seekp(von);
+        aus.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
-    return hex;
+    aus.close();
+    std::filesystem::resize_file(pfad, static_cast<std::uintmax_t>(laenge));
 }
 
-bool FehlerDateisystem::jetzt(bool lesend) {
-    if (kurz_ && !lesend)
-        return false;
-    if (++zaehler_ != ziel_ || ziel_ == 0)
+int imOrdner(const std::string& ordner, std::string befehl, const std::string& name) {
+    for (auto i = befehl.find('%'); i != std::string::npos;
+         i = befehl.find('%', i + name.size() + 2))
+        befehl.replace(i, 1, "'" + name + "'");
+    return std::system(("cd '" + ordner + "' && " + befehl + " 2>/dev/null").c_str());
+}
+
+int imKind(const std::function<int()>& f) {
+    const pid_t kind = ::fork();
+    if (kind == 0)
+        ::_exit(f());
+    int status = 0;
+    ::waitpid(kind, &status, 0);
+    return status;
+}
+
+bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
+    protokoll.push_back({name, pfad});
+    if (operationen() != ziel_)
         return false;
     ausgeloest_ = true;
     if (beimAusloesen)
@@ -91,24 +109,19 @@ bool FehlerDateisystem::jetzt(bool lesend) {
     return true;
 }
 
-Fehler FehlerDateisystem::lesen(Handle h, char* b, std::size_t n, std::size_t* g) {
-    if (!jetzt(true))
-        return echt_.lesen(h, b, n, g);
-    return kurz_ ? echt_.lesen(h, b, n / 2, g) : fehler_;
-}
-
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
-    if (!jetzt())
+    if (!jetzt("schreiben"))
         return echt_.schreiben(h, d, n);
-    (void)echt_.schreiben(h, d, n / 2);  // a full disk takes part of the data first
+    (void)echt_.schreiben(h, d, n / 2);
     return fehler_;
 }
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
+    const std::string pfad = pfade_[h];
     pfade_.erase(h);
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
-    return jetzt() ? fehler_ : f;
+    return jetzt("schliessen", pfad) ? fehler_ : f;
 }
 
 namespace {
@@ -119,17 +132,25 @@ std::string normal(const std::string& pfad) {
 }
 }  // namespace
 
-Fehler FehlerDateisystem::geschrieben(const std::string& pfad, Handle* h, Fehler f) {
+Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
+    return merken(p, h, oeffne("oeffneNeu", p, [&] { return echt_.oeffneNeu(p, h); }));
+}
+
+Fehler FehlerDateisystem::oeffneEntwurf(const std::string& p, Handle* h) {
+    return merken(p, h, oeffne("oeffneEntwurf", p, [&] { return echt_.oeffneEntwurf(p, h); }));
+}
+
+Fehler FehlerDateisystem::merken(const std::string& p, Handle* h, Fehler f) {
     if (f.ok()) {
-        pfade_[*h] = normal(pfad);
-        daten_.insert(normal(pfad));
-        eintraege_.insert(normal(pfad));
+        pfade_[*h] = normal(p);
+        daten_.insert(normal(p));
+        eintraege_.insert(normal(p));
     }
     return f;
 }
 
 Fehler FehlerDateisystem::sichern(Handle h) {
-    if (jetzt())
+    if (jetzt("sichern"))
         return fehler_;
     Fehler f = echt_.sichern(h);
     if (f.ok())
@@ -138,7 +159,7 @@ Fehler FehlerDateisystem::sichern(Handle h) {
 }
 
 Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
-    if (jetzt())
+    if (jetzt("ordnerSichern", o))
         return fehler_;
     Fehler f = echt_.ordnerSichern(o);
     if (f.ok()) {
@@ -150,12 +171,12 @@ Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
 }
 
 Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
-    if (jetzt())
+    if (jetzt("umbenennen", n))
         return fehler_;
     Fehler f = echt_.umbenennen(v, n);
     if (f.ok()) {
         if (daten_.erase(normal(v)))
-            daten_.insert(normal(n));
+            daten_.insert(normal(n)), ungesichertUmbenannt.push_back(n);
         eintraege_.erase(normal(v));
         eintraege_.insert(normal(n));
     }
@@ -172,48 +193,6 @@ std::vector<std::string> FehlerDateisystem::ungesichert() const {
 int Anzeigeprotokoll::anzahlMeldungen(const std::string& text) const {
     return static_cast<int>(std::count_if(meldungen.begin(), meldungen.end(),
                                           [&](const Meldung& m) { return m.text == text; }));
-}
-
-namespace {
-bool befehl(const std::string& zeile) {
-    return std::system((zeile + " >/dev/null 2>&1").c_str()) == 0;
-}
-}  // namespace
-
-Vfatbild::Vfatbild(const std::string& bild, const std::string& etikett) : bild_(bild) {
-    if (::geteuid() != 0)
-        grund_ = "mounting an image needs root";
-    else if (!befehl("truncate -s 8M '" + bild + "' && mkfs.vfat -n " + etikett + " '" + bild +
-                     "'"))
-        grund_ = "mkfs.vfat (dosfstools) is missing";
-}
-
-Vfatbild::~Vfatbild() {
-    aushaengen();
-    std::filesystem::remove(bild_);
-}
-
-void Vfatbild::einhaengen(const std::string& punkt) {
-    std::filesystem::create_directories(punkt);
-    // The loop device goes with the unmount (autoclear).
-    if (grund_.empty() && !befehl("mount -t vfat -o loop '" + bild_ + "' '" + punkt + "'") &&
-        !befehl("fusefat -o rw+ '" + bild_ + "' '" + punkt + "'")) {
-        grund_ = "neither the kernel nor fusefat mounts vfat here";
-    }
-    if (grund_.empty())
-        punkt_ = punkt;
-}
-
-void Vfatbild::aushaengen() {
-    if (!punkt_.empty() && !befehl("umount '" + punkt_ + "'"))
-        befehl("umount -l '" + punkt_ + "'");
-    punkt_.clear();
-}
-
-std::string Vfatbild::geraet() const {
-    struct stat st {};
-    ::stat(punkt_.c_str(), &st);
-    return std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
 }
 
 }  // namespace zorta::test

@@ -41,92 +41,103 @@ void schreibeMuster(const std::string& pfad, std::int64_t laenge);
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
+bool gleich(const std::string& a, const std::string& b);      // byte for byte, of any size
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 int offeneDeskriptoren();
-// SHA-256 of `daten` in one call, as 64 lower-case hex digits.
-std::string sha256(const std::string& daten);
+// A file of `laenge` bytes with musterbyte() in the ranges {from, to} and
+// holes everywhere else (zeros where a range does not fill a block).
+void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
+                         const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche);
+// Runs the shell command `befehl` in `ordner`, each % standing for the quoted
+// `name`; returns what system() returns.
+int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
+// Runs `f` in a forked child and returns its wait status; its exit code is f's result.
+int imKind(const std::function<int()>& f);
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with
-// f (0: none). With `kurzesLesen` only reads are counted, and the chosen one
-// returns half the bytes without an error.
+// f (0: none); a failing write takes half the data first, as a full disk
+// does. `protokoll` names the counted operations.
 class FehlerDateisystem final : public Dateisystem {
   public:
-    void fehlerBei(int n, Fehler f, bool kurzesLesen = false) {
-        ziel_ = n;
-        fehler_ = std::move(f);
-        kurz_ = kurzesLesen;
-        zaehler_ = 0;
-        ausgeloest_ = false;
+    struct Operation {
+        std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
+    };
+    void fehlerBei(int n, Fehler f) {
+        protokoll.clear();
+        ungesichertUmbenannt.clear();
         daten_.clear();
         eintraege_.clear();
+        ausgeloest_ = false;
+        ziel_ = n;
+        fehler_ = std::move(f);
     }
-    int operationen() const { return zaehler_; }
+    int operationen() const { return static_cast<int>(protokoll.size()); }
+    std::vector<Operation> protokoll;
     // Runs when the chosen operation is reached, before it fails.
     std::function<void()> beimAusloesen;
     bool ausgeloest() const { return ausgeloest_; }
     int offen() const { return offen_; }
 
     Fehler oeffneLesen(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneLesen(p, h); });
+        return oeffne("oeffneLesen", p, [&] { return echt_.oeffneLesen(p, h); });
     }
-    Fehler oeffneNeu(const std::string& p, Handle* h) override {
-        return geschrieben(p, h, oeffne([&] { return echt_.oeffneNeu(p, h); }));
-    }
+    Fehler oeffneNeu(const std::string& p, Handle* h) override;
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override;
     Fehler laenge(Handle h, std::int64_t* n) override {
-        return jetzt() ? fehler_ : echt_.laenge(h, n);
+        return jetzt("laenge") ? fehler_ : echt_.laenge(h, n);
     }
-    Fehler oeffneEntwurf(const std::string& p, Handle* h) override {
-        return oeffne([&] { return echt_.oeffneEntwurf(p, h); });
+    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override {
+        return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g);
     }
-    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler ueberspringen(Handle h, std::size_t n) override {
-        return jetzt() ? fehler_ : echt_.ueberspringen(h, n);
+        return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n);
     }
     Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override {
-        return jetzt() ? fehler_ : echt_.uebertragen(v, n, max, m);
+        return jetzt("uebertragen") ? fehler_ : echt_.uebertragen(v, n, max, m);
     }
     Fehler laengeAnPosition(Handle h) override {
-        return jetzt() ? fehler_ : echt_.laengeAnPosition(h);
+        return jetzt("laengeAnPosition") ? fehler_ : echt_.laengeAnPosition(h);
     }
-    Fehler loeschen(const std::string& p) override { return jetzt() ? fehler_ : echt_.loeschen(p); }
+    Fehler loeschen(const std::string& p) override {
+        return jetzt("loeschen", p) ? fehler_ : echt_.loeschen(p);
+    }
     Fehler existiert(const std::string& p, bool* ja) override {
-        return jetzt() ? fehler_ : echt_.existiert(p, ja);
+        return jetzt("existiert", p) ? fehler_ : echt_.existiert(p, ja);
     }
     Fehler umbenennen(const std::string& v, const std::string& n) override;
     Fehler kennung(const std::string& p, Dateikennung* k) override {
-        return jetzt() ? fehler_ : echt_.kennung(p, k);
+        return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k);
     }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override {
-        return jetzt() ? fehler_ : echt_.verzeichnis(o, n);
+        return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n);
     }
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
     // Files opened for writing here whose data (from the opening on) or name
     // has not been flushed since: what a pulled stick would lose. Sorted.
     std::vector<std::string> ungesichert() const;
+    std::vector<std::string>
+        ungesichertUmbenannt;  // renamed to these before their data was flushed
 
   private:
-    bool jetzt(bool lesend = false);
+    bool jetzt(const char* name, const std::string& pfad = "");
     template <typename F>
-    Fehler oeffne(F echt) {
-        if (jetzt())
+    Fehler oeffne(const char* name, const std::string& p, F echt) {
+        if (jetzt(name, p))
             return fehler_;
         Fehler f = echt();
-        if (f.ok())
-            ++offen_;
+        offen_ += f.ok();
         return f;
     }
-    Fehler geschrieben(const std::string& pfad, Handle* h, Fehler f);
+    Fehler merken(const std::string& p, Handle* h, Fehler f);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
     int ziel_ = 0;
-    int zaehler_ = 0;
     int offen_ = 0;
-    bool kurz_ = false;
     bool ausgeloest_ = false;
     Fehler fehler_;
 };
@@ -146,7 +157,8 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
     float position = 0;
     bool geleert = false;
     bool zortaAn = true;
-    bool abbrechen = false;  // what abbruchGewuenscht() answers
+    int abbrechenAb = 0;  // abbruchGewuenscht() is true from this call on; 0: never
+    int abfragen = 0;     // calls of abbruchGewuenscht() so far
     // Runs at each message box, e.g. to pull a stick while a prompt is open.
     std::function<void(const Meldung&)> beiMeldung;
     bool antwort = true;  // what frage() answers
@@ -156,15 +168,9 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
     void neuZeichnen() override {}
     float fortschrittMaximum() const override { return 100; }
     float fortschritt() const override { return position; }
-    void setzeFortschritt(float p) override {
-        position = p;
-        positionen.push_back(p);
-    }
+    void setzeFortschritt(float p) override { positionen.push_back(position = p); }
     void sanduhr(bool an) override { sanduhrWechsel.push_back(an); }
-    void anzeigenLeeren() override {
-        geleert = true;
-        ziel.clear();
-    }
+    void anzeigenLeeren() override { ziel.clear(), geleert = true; }
     void zortaAktiv(bool an) override { zortaAn = an; }
     void meldung(const std::string& text, const std::string& titel, Symbol s) override {
         meldungen.push_back({text, titel, s});
@@ -175,7 +181,7 @@ class Anzeigeprotokoll final : public Zerlegungsanzeige {
         meldung(text, titel, Symbol::Frage);
         return antwort;
     }
-    bool abbruchGewuenscht() override { return abbrechen; }
+    bool abbruchGewuenscht() override { return ++abfragen >= abbrechenAb && abbrechenAb > 0; }
     int anzahlMeldungen(const std::string& text) const;
 };
 
@@ -193,26 +199,6 @@ class FakeWechselmedium final : public Wechselmedium {
         antworten.pop_front();
         return f;
     }
-};
-
-// A FAT image made by mkfs.vfat and mounted through a loop device by the
-// kernel's vfat, or by fusefat where the kernel has none. Unmounted and
-// deleted when the object goes. grund() says why it
-// is not mounted (not root, a tool missing, no FAT driver); "" when it is.
-class Vfatbild {
-  public:
-    Vfatbild(const std::string& bild, const std::string& etikett);
-    ~Vfatbild();
-    Vfatbild(const Vfatbild&) = delete;
-    Vfatbild& operator=(const Vfatbild&) = delete;
-
-    void einhaengen(const std::string& punkt);
-    void aushaengen();
-    const std::string& grund() const { return grund_; }
-    std::string geraet() const;  // "major:minor" of the mounted file system
-
-  private:
-    std::string bild_, punkt_, grund_;
 };
 
 // Records what would be started and answers with `antwort`.
