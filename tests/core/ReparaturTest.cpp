@@ -70,8 +70,7 @@ const std::string kWarten = "while [ ! -e los ]; do sleep 0.01; done; ";
 TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     Testordner tmp;
     PosixStarter starter;
-    Startauftrag a;
-    a.programm = tmp / "gibt-es-nicht";
+    Startauftrag a{tmp / "gibt-es-nicht", {}, {}};
     EXPECT_EQ(starter.starten(a).nummer(), 53);
     // The program runs in its folder with its output discarded; the start
     // returns while it waits (else the alarm ends the child).
@@ -79,9 +78,8 @@ TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     const int status = test::imKind([&] { return ::alarm(5), starter.starten(a).ok() ? 0 : 1; });
     test::schreibeText(tmp / "los", "");
     EXPECT_EQ(status, 0) << "starten() wartet auf das Programm";
-    for (int i = 0; i < 500 && test::lies(tmp / "ort").empty(); ++i) {
+    for (int i = 0; i < 500 && test::lies(tmp / "ort").empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     EXPECT_EQ(test::lies(tmp / "ort"), fs::canonical(tmp.pfad()).string() + "\n");
 }
 
@@ -107,11 +105,9 @@ TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
         ::sigprocmask(SIG_BLOCK, &usr1, nullptr);
         ::signal(SIGUSR2, SIG_IGN);
         const auto& b = GetParam().befehl;
+        const Startauftrag a{b[0], {b.begin() + 1, b.end()}, tmp.pfad(), true};
         std::unique_ptr<Beobachtung> w;
-        if (!PosixStarter()
-                 .beobachtetStarten({b[0], {b.begin() + 1, b.end()}, tmp.pfad(), true}, &w)
-                 .ok() ||
-            !w)
+        if (!PosixStarter().beobachtetStarten(a, &w).ok() || !w)
             return 1;
         if (w->pruefen())
             return 2;  // done before "los" was there: it waited

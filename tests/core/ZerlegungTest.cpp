@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -22,23 +21,19 @@ using test::FehlerDateisystem;
 using test::Testordner;
 namespace fs = std::filesystem;
 
+using Bereiche = std::vector<std::pair<std::int64_t, std::int64_t>>;
 class ZerlegungTest : public testing::Test {
   protected:
     void SetUp() override {
-        quellordner = tmp / "daten";
-        zielordner = tmp / "ziel";
-        fs::create_directory(quellordner);
-        fs::create_directory(zielordner);
-        anzeige.ziel = zielordner;
+        fs::create_directory(quellordner = tmp / "daten");
+        fs::create_directory(anzeige.ziel = zielordner = tmp / "ziel");
     }
     // A sparse source when `daten` names where its data lies.
     void quelle(const std::string& name, std::int64_t laenge, std::int64_t teil,
-                const std::vector<std::pair<std::int64_t, std::int64_t>>& daten = {}) {
+                const Bereiche& daten = {}) {
         auftrag.Quelldatei = quellordner + "/" + name;
-        if (daten.empty())
-            test::schreibeMuster(auftrag.Quelldatei, laenge);
-        else
-            test::schreibeLueckenhaft(auftrag.Quelldatei, laenge, daten);
+        test::schreibeLueckenhaft(auftrag.Quelldatei, laenge,
+                                  daten.empty() ? Bereiche{{0, laenge}} : daten);
         auftrag.Quellgröße = laenge;
         auftrag.Teilgröße = teil;
     }
@@ -71,7 +66,6 @@ class ZerlegungTest : public testing::Test {
 // against the checksum file by the interpreter and by sha256sum. A damaged
 // piece must leave an original of the same name as it was.
 constexpr std::int64_t GiB = 1LL << 30;
-using Bereiche = std::vector<std::pair<std::int64_t, std::int64_t>>;
 struct Rundreise {
     const char* name;
     std::string datei;
@@ -108,8 +102,7 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     // A name too long only for the checksum file is cut without it.
     const bool ohneSumme = stamm.size() + 6 > NAME_MAX;
     std::vector<std::string> namen = {stamm + "bat", stamm + "sha256"}, status;
-    if (ohneSumme)
-        namen.pop_back();
+    namen.resize(ohneSumme ? 1 : 2);
     std::int64_t stueckeBelegt = 0;
     for (int k = 1; k <= n; ++k) {
         namen.push_back(stamm + Stuecknummer(k));

@@ -1,13 +1,10 @@
 #include "Testhilfen.h"
 
-#include <dirent.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -25,17 +22,6 @@ Testordner::~Testordner() {
     std::filesystem::permissions(pfad_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(pfad_, ec);
-}
-
-void schreibeMuster(const std::string& pfad, std::int64_t laenge) {
-    std::ofstream aus(pfad, std::ios::binary | std::ios::trunc);
-    std::vector<char> block(65536);
-    for (std::int64_t i = 0; i < laenge;) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(laenge - i, 65536));
-        for (std::size_t j = 0; j < n; ++j) block[j] = musterbyte(i + static_cast<std::int64_t>(j));
-        aus.write(block.data(), static_cast<std::streamsize>(n));
-        i += static_cast<std::int64_t>(n);
-    }
 }
 
 void schreibeText(const std::string& pfad, const std::string& text) {
@@ -57,17 +43,10 @@ bool gleich(const std::string& a, const std::string& b) {
 
 std::vector<std::string> namenIn(const std::string& ordner) {
     std::vector<std::string> namen;
-    for (const auto& e : std::filesystem::directory_iterator(ordner)) {
+    for (const auto& e : std::filesystem::directory_iterator(ordner))
         namen.push_back(e.path().filename().string());
-    }
     std::sort(namen.begin(), namen.end());
     return namen;
-}
-
-int offeneDeskriptoren() {
-    int n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-    return n;
 }
 
 void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,

@@ -37,17 +37,21 @@ inline char musterbyte(std::int64_t i) {
     return static_cast<char>((i * 7 + i / 251) & 0xff);
 }
 
-void schreibeMuster(const std::string& pfad, std::int64_t laenge);
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
 bool gleich(const std::string& a, const std::string& b);      // byte for byte, of any size
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
-int offeneDeskriptoren();
+inline int offeneDeskriptoren() {
+    return static_cast<int>(namenIn("/proc/self/fd").size());
+}
 // A file of `laenge` bytes with musterbyte() in the ranges {from, to} and
 // holes everywhere else (zeros where a range does not fill a block).
 void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
                          const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche);
+inline void schreibeMuster(const std::string& pfad, std::int64_t laenge) {
+    schreibeLueckenhaft(pfad, laenge, {{0, laenge}});
+}
 // Runs the shell command `befehl` in `ordner`, each % standing for the quoted
 // `name`; returns what system() returns.
 int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
@@ -84,36 +88,9 @@ class FehlerDateisystem final : public Dateisystem {
     }
     Fehler oeffneNeu(const std::string& p, Handle* h) override;
     Fehler oeffneEntwurf(const std::string& p, Handle* h) override;
-    Fehler laenge(Handle h, std::int64_t* n) override {
-        return jetzt("laenge") ? fehler_ : echt_.laenge(h, n);
-    }
-    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override {
-        return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g);
-    }
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
-    Fehler ueberspringen(Handle h, std::size_t n) override {
-        return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n);
-    }
-    Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override {
-        return jetzt("uebertragen") ? fehler_ : echt_.uebertragen(v, n, max, m);
-    }
-    Fehler laengeAnPosition(Handle h) override {
-        return jetzt("laengeAnPosition") ? fehler_ : echt_.laengeAnPosition(h);
-    }
-    Fehler loeschen(const std::string& p) override {
-        return jetzt("loeschen", p) ? fehler_ : echt_.loeschen(p);
-    }
-    Fehler existiert(const std::string& p, bool* ja) override {
-        return jetzt("existiert", p) ? fehler_ : echt_.existiert(p, ja);
-    }
     Fehler umbenennen(const std::string& v, const std::string& n) override;
-    Fehler kennung(const std::string& p, Dateikennung* k) override {
-        return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k);
-    }
-    Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override {
-        return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n);
-    }
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
     // Files opened for writing here whose data (from the opening on) or name
@@ -121,6 +98,19 @@ class FehlerDateisystem final : public Dateisystem {
     std::vector<std::string> ungesichert() const;
     std::vector<std::string>
         ungesichertUmbenannt;  // renamed to these before their data was flushed
+
+    // The real operation, unless it is the chosen one.
+    // clang-format off
+    Fehler laenge(Handle h, std::int64_t* n) override { return jetzt("laenge") ? fehler_ : echt_.laenge(h, n); }
+    Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override { return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g); }
+    Fehler ueberspringen(Handle h, std::size_t n) override { return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n); }
+    Fehler uebertragen(Handle v, Handle n, std::size_t max, std::size_t* m) override { return jetzt("uebertragen") ? fehler_ : echt_.uebertragen(v, n, max, m); }
+    Fehler laengeAnPosition(Handle h) override { return jetzt("laengeAnPosition") ? fehler_ : echt_.laengeAnPosition(h); }
+    Fehler loeschen(const std::string& p) override { return jetzt("loeschen", p) ? fehler_ : echt_.loeschen(p); }
+    Fehler existiert(const std::string& p, bool* ja) override { return jetzt("existiert", p) ? fehler_ : echt_.existiert(p, ja); }
+    Fehler kennung(const std::string& p, Dateikennung* k) override { return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k); }
+    Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
+    // clang-format on
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");

@@ -29,11 +29,6 @@ inline QStringList meldungstexte() {
     return t;
 }
 
-// Windows that closed are deleted.
-inline void geschlossenLoeschen() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Stands in for the file dialog: counts its calls and answers `antwort`
 // once (a null string: cancelled).
 class FakeDateiwahl final : public Dateiwahl {

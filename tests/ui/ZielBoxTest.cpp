@@ -24,10 +24,9 @@ class ZielBoxTest : public QObject {
     // "/" is the root, other paths lie below the test folder.
     QString pfad(const QString& p) { return p == u"/" ? p : wurzel + p; }
     int zeile(const QString& p) {
-        for (int i = 0; i < liste()->count(); ++i) {
+        for (int i = 0; i < liste()->count(); ++i)
             if (liste()->item(i)->data(Qt::UserRole).toString() == pfad(p))
                 return i;
-        }
         return -1;
     }
 
@@ -119,7 +118,7 @@ class ZielBoxTest : public QObject {
         QCOMPARE(box->isVisible(), w == liste() && f.taste != Qt::Key_Escape);
         if (box->isVisible())
             test::kind<QPushButton>(box, "Command2")->click();
-        test::geschlossenLoeschen();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed: deleted
         QVERIFY(box.isNull() && Meldungen::protokoll().empty());
         QCOMPARE(ziele, f.ziel == u"-" ? QStringList{} : QStringList{pfad(f.ziel)});
     }

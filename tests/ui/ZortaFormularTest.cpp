@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QToolButton>
-#include <fstream>
 
 #include "UiTesthilfen.h"
 #include "ZortaFormular.h"
@@ -49,8 +48,7 @@ class ZortaFormularTest : public QObject {
     // Large files are sparse.
     QString datei(const std::string& name, std::int64_t laenge) {
         const std::string pfad = *tmp / name;
-        std::ofstream(pfad).close();
-        laenge > (64 << 20) ? fs::resize_file(pfad, laenge) : test::schreibeMuster(pfad, laenge);
+        test::schreibeLueckenhaft(pfad, laenge, {{0, laenge > (64 << 20) ? 0 : laenge}});
         return QString::fromStdString(pfad);
     }
     // Types the piece size and chooses `pfad` in the (fake) dialog.
@@ -77,15 +75,12 @@ class ZortaFormularTest : public QObject {
         // A window on the real file system, launcher and interpreter; the test
         // decides whether the target is removable.
         Umgebung u = Umgebung::echt({});
-        auto m = std::make_unique<test::FakeWechselmedium>();
-        medium = m.get();
-        u.wechselmedium = std::move(m);
+        u.wechselmedium.reset(medium = new test::FakeWechselmedium);
         u.registrierung = std::make_unique<SpeicherRegistrierung>();
         u.interpreter = ZORTA_BATCH_PFAD;
         fenster = std::make_unique<ZortaFormular>(std::move(u));
-        auto w = std::make_unique<test::FakeDateiwahl>();
-        wahl = w.get();
-        fenster->cmdStandarddialog().setzeWahl(std::move(w));
+        fenster->cmdStandarddialog().setzeWahl(
+            std::unique_ptr<Dateiwahl>(wahl = new test::FakeDateiwahl));
         fenster->show();
         QVERIFY(QTest::qWaitForWindowExposed(fenster.get()));
     }
@@ -285,19 +280,20 @@ class ZortaFormularTest : public QObject {
         QVERIFY(kind("Frame2")->isEnabled() && fenster->cursor().shape() == Qt::ArrowCursor);
     }
 
-    // Cut through the window, harm the pieces, put an older BILD.ZIP beside
-    // them, then "&Reparatur" with the real launcher: the window shows the
-    // interpreter's reason, and a failed join leaves the older file as it
-    // was. Some rows choose another batch file.
+    // Cut through the window, harm the pieces (a shell command), put an older
+    // BILD.ZIP beside them, then "&Reparatur" with the real launcher: the
+    // window shows the interpreter's reason, and a failed join leaves the
+    // older file as it was. Some rows choose another batch file.
     // clang-format off
     void schneidenUndReparieren_data() {
         QTest::addColumn<Reparatur>("f");  // erwartet: parts of the one message; none: no message
         const QString pruefsumme = "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein";
         QTest::newRow("heil") << Reparatur{"", "", {"BILD.ZIP wurde zusammengesetzt, die Prüfsumme stimmt."}, true};
-        QTest::newRow("gekuerzt") << Reparatur{"kuerzen", "", {"BILD.bat: ", pruefsumme}, false};
-        QTest::newRow("fehlt") << Reparatur{"fehlt", "", {"Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."}, false};
-        QTest::newRow("vertauscht") << Reparatur{"tauschen", "", {pruefsumme}, false};
-        QTest::newRow("bitGekippt") << Reparatur{"kippen", "", {pruefsumme}, false};
+        QTest::newRow("gekuerzt") << Reparatur{"truncate -s -1 BILD.002", "", {"BILD.bat: ", pruefsumme}, false};
+        QTest::newRow("fehlt") << Reparatur{"rm BILD.002", "", {"Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."}, false};
+        QTest::newRow("vertauscht") << Reparatur{"mv BILD.001 x && mv BILD.002 BILD.001 && mv x BILD.002", "", {pruefsumme}, false};
+        // Byte 2,867,277 of the source is 0xba: the flip makes it 0xbe.
+        QTest::newRow("bitGekippt") << Reparatur{"printf '\\276' | dd of=BILD.003 bs=1 seek=77 conv=notrunc status=none", "", {pruefsumme}, false};
         // The reason is the interpreter's last line.
         QTest::newRow("zweiterTeilFehlt") << Reparatur{"", "A.bat=copy /b BILD.001 A.ZIP\r\ncopy /b B.001 B.ZIP\r\n", {"A.bat: ", "Teil „B.001“ fehlt"}, false};
         QTest::newRow("befehlUnbekannt") << Reparatur{"", "A.bat=del BILD.ZIP\r\n", {"A.bat enthält einen Befehl, den Zorta nicht ausführt", "Zeile 1"}, false};
@@ -308,25 +304,15 @@ class ZortaFormularTest : public QObject {
     // clang-format on
     void schneidenUndReparieren() {
         QFETCH(Reparatur, f);
-        const std::string ziel = *tmp / "ziel", teil = ziel + "/BILD.00";
+        const std::string ziel = *tmp / "ziel";
         schneiden(ziel, QStringLiteral("1400"), 3'000'000);
         box()->setText(QStringLiteral("1200"));  // does not change the run
-        QCOMPARE(fs::file_size(teil + "1"), 1433600u);
+        QCOMPARE(fs::file_size(ziel + "/BILD.001"), 1433600u);
         QCOMPARE(labels() << label("Label4"), QStringList(4, ""));  // a done job is cleared
         QVERIFY(!an());
 
         const std::string quelle = test::lies(*tmp / "BILD.ZIP"), alt = "älteres Original";
-        if (f.schaden == u"kuerzen")
-            fs::resize_file(teil + "2", 1433599);
-        else if (f.schaden == u"fehlt")
-            fs::remove(teil + "2");
-        else if (f.schaden == u"tauschen")
-            fs::rename(teil + "1", teil + "x"), fs::rename(teil + "2", teil + "1"),
-                fs::rename(teil + "x", teil + "2");
-        else if (f.schaden == u"kippen")
-            std::fstream(teil + "3", std::ios::in | std::ios::out)
-                .seekp(77)
-                .put(quelle[2 * 1433600 + 77] ^ 4);
+        QVERIFY(f.schaden.isEmpty() || test::imOrdner(ziel, f.schaden.toStdString(), "") == 0);
         test::schreibeText(ziel + "/BILD.ZIP", alt);
         std::string batch = ziel + "/BILD.bat";
         if (!f.batch.isEmpty()) {
