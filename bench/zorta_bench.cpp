@@ -4,8 +4,10 @@
 // memory the system calls and the per-block work show.
 //
 //   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib] [--nur-zusammensetzen]
+//               [--nur-feindlich]
 //
-// DIR (default: the current folder) must have room for about 12 GiB.
+// DIR (default: the current folder) must have room for about 12 GiB. First it
+// times hostile batch files, which must each cost under 2 s and 100 MiB.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,11 +22,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "Meldungen.h"
+#include "Pfade.h"
 #include "Stapel.h"
 #include "Umgebung.h"
 #include "Zerlegung.h"
@@ -92,8 +96,10 @@ Messung imKind(const std::function<bool()>& arbeit, const std::function<void()>&
 }
 
 // Runs a program in `ordner`, stdout optionally into a file; timed from outside.
+// An exit status other than `erwartet` is reported; `still` discards the
+// program's error output.
 Messung programm(const std::vector<std::string>& argv, const std::string& ordner,
-                 const std::string& ausgabe = "") {
+                 const std::string& ausgabe = "", int erwartet = 0, bool still = false) {
     const double start = jetzt();
     const pid_t kind = ::fork();
     if (kind == 0) {
@@ -103,6 +109,8 @@ Messung programm(const std::vector<std::string>& argv, const std::string& ordner
             const int fd = ::open(ausgabe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(fd, 1);
         }
+        if (still)
+            ::dup2(::open("/dev/null", O_WRONLY), 2);
         std::vector<char*> a;
         for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
         a.push_back(nullptr);
@@ -116,10 +124,68 @@ Messung programm(const std::vector<std::string>& argv, const std::string& ordner
     m.wand = jetzt() - start;
     m.cpu = sekunden(ru.ru_utime) + sekunden(ru.ru_stime);
     m.spitzeKiB = ru.ru_maxrss;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != erwartet) {
         std::fprintf(stderr, "%s gescheitert\n", argv[0].c_str());
     }
     return m;
+}
+
+// Batch files made to cost time or memory, run by the interpreter; the first
+// two are joined, the others refused (status 2).
+void feindlicheBatchdateien(const std::string& interpreter, const std::string& basis) {
+    std::printf("\n%-40s %10s %12s\n", "hostile batch file", "wall", "peak");
+    const std::string o = basis + "/feindlich";
+    const auto mehrere = [](int zeilen, int teile) {
+        std::string zeile = "copy /b T.001";
+        for (int i = 0; i < teile; ++i) zeile += "+T.001";
+        std::string text;
+        for (int z = 0; z < zeilen; ++z) text += zeile + " X\r\n";
+        return text;
+    };
+    const std::vector<std::pair<const char*, std::function<int()>>> faelle = {
+        {"600,000 leading @",
+         [&] {
+             std::ofstream(o + "/T.bat") << std::string(600'000, '@') << "copy /b T.001 X";
+             return 0;
+         }},
+        {"20,000 pieces, other case",
+         [&] {
+             std::string zeile = "copy /b ";
+             for (int i = 1; i <= 20'000; ++i) {
+                 std::ofstream(o + "/TEIL." + zorta::Stuecknummer(i)) << "x";
+                 zeile += (i > 1 ? "+teil." : "teil.") + zorta::Stuecknummer(i);
+             }
+             std::ofstream(o + "/T.bat") << zeile << " X";
+             return 0;
+         }},
+        {"millions of pieces on one line",
+         [&] {
+             std::ofstream(o + "/T.bat") << mehrere(1, 16 * 1024 * 1024 / 6 - 8);
+             return 2;
+         }},
+        {"three lines of 100,000 pieces",
+         [&] {
+             std::ofstream(o + "/T.bat") << mehrere(3, 100'000);
+             return 2;
+         }},
+        {"3 GiB sparse batch file",
+         [&] {
+             std::ofstream(o + "/T.bat") << "copy /b T.001 X\r\n";
+             fs::resize_file(o + "/T.bat", 3 * GiB);
+             return 2;
+         }},
+    };
+    for (const auto& [was, anlegen] : faelle) {
+        std::fflush(stdout);
+        fs::remove_all(o);
+        fs::create_directory(o);
+        std::ofstream(o + "/T.001") << "a";
+        const int erwartet = anlegen();
+        const Messung m = programm({interpreter, "T.bat"}, o, "/dev/null", erwartet, true);
+        std::printf("%-40s %8.3f s %8ld KiB   %s\n", was, m.wand, m.spitzeKiB,
+                    m.wand < 2 && m.spitzeKiB < 100 * 1024 ? "ok" : "VERFEHLT");
+    }
+    fs::remove_all(o);
 }
 
 void datenErzeugen(const std::string& pfad, std::int64_t laenge) {
@@ -254,6 +320,7 @@ int main(int argc, char* argv[]) {
     int runden = 5;
     bool vier = true;
     bool nurJoin = false;
+    bool nurFeindlich = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--ordner" && i + 1 < argc)
@@ -264,6 +331,8 @@ int main(int argc, char* argv[]) {
             vier = false;
         else if (a == "--nur-zusammensetzen")
             nurJoin = true;
+        else if (a == "--nur-feindlich")
+            nurFeindlich = true;
     }
     const std::string interpreter =
         fs::absolute(fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
@@ -273,6 +342,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const std::string ordner = vorlage;
+    feindlicheBatchdateien(interpreter, ordner);
+    if (nurFeindlich) {
+        fs::remove_all(ordner);
+        return 0;
+    }
     const std::string quelle = ordner + "/BILD.ZIP";
     const std::string ziel = ordner + "/ziel";
     fs::create_directory(ziel);

@@ -55,8 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
     Sysinfofall{"zweiterOhneWerkzeug", "", true, false, 0, ""},
     Sysinfofall{"keinSchluessel", "", false, true, 0, ""},
     Sysinfofall{"leererWertOhneZweitenVersuch", "PATH=hex(1):", true, true, 0, ""},
-    Sysinfofall{"ohneEigenenPfadDasWerkzeugAufPath", "", false, false, 0, "/usr/bin/hardinfo", "/usr/bin/hardinfo"}),
-    [](const auto& info) { return info.param.name; });
+    Sysinfofall{"ohneEigenenPfadDasWerkzeugAufPath", "", false, false, 0, "/usr/bin/hardinfo", "/usr/bin/hardinfo"}), test::zeilenname);
 // clang-format on
 
 }  // namespace

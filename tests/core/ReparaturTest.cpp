@@ -59,8 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
     Startfall{"programm", "werkzeug", "printf '@echo off\\r\\n' > % && chmod 755 %", false},
     Startfall{"text", "liesmich.txt", "echo text > %", false, 5},
     Startfall{"ordner", "ordner.bat", "mkdir %", false, 5},
-    Startfall{"fehlt", "weg.bat", ": %", false, 53}),
-    [](const auto& info) { return info.param.name; });
+    Startfall{"fehlt", "weg.bat", ": %", false, 53}), test::zeilenname);
 // clang-format on
 
 // The programs below wait for the file "los" in their folder: a start or a

@@ -77,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Wechsel, MedienwechselTest, testing::Values(
     Wechsel{"alterZweiterStickZaehltNicht", {"30 8:17 STICK1", "31 8:32 STICK2"}, {{"31 8:32 STICK2"}}, {""}},
     Wechsel{"freieIdNeuVergeben", {"30 8:17 STICK1"}, {{"30 8:32 STICK2"}}, {"STICK2/teile"}},
     Wechsel{"wiederEingehaengt", {"30 8:17 STICK1"}, {{"33 8:17 STICK1"}}, {"STICK1/teile"}},
-    Wechsel{"gezogenOhneAushaengen", {"30 8:17 STICK1"}, {{"30 8:17 STICK1"}, {"30 8:17 STICK1", "31 8:32 STICK2"}}, {"", "STICK2/teile"}, true}),
-    [](const auto& info) { return info.param.name; });
+    Wechsel{"gezogenOhneAushaengen", {"30 8:17 STICK1"}, {{"30 8:17 STICK1"}, {"30 8:17 STICK1", "31 8:32 STICK2"}}, {"", "STICK2/teile"}, true}), test::zeilenname);
 // clang-format on
 
 // The drive list of the target chooser from a mountinfo as the kernel

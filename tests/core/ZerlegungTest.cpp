@@ -31,11 +31,15 @@ class ZerlegungTest : public testing::Test {
     // A sparse source when `daten` names where its data lies.
     void quelle(const std::string& name, std::int64_t laenge, std::int64_t teil,
                 const Bereiche& daten = {}) {
-        auftrag.Quelldatei = quellordner + "/" + name;
+        auftrag = {quellordner + "/" + name, teil, laenge, "", 0};
         test::schreibeLueckenhaft(auftrag.Quelldatei, laenge,
                                   daten.empty() ? Bereiche{{0, laenge}} : daten);
-        auftrag.Quellgröße = laenge;
-        auftrag.Teilgröße = teil;
+    }
+    int zusammenfuegen(Dateisystem& fs, std::string* meldung = nullptr) {
+        Stapellauf join;
+        join.ordner = zielordner;
+        const int status = stapeldateiAusfuehren(auftrag.Batchdatei, join, fs);
+        return meldung ? *meldung = join.meldung, status : status;
     }
     Ausgang lauf() { return zerlegen(auftrag, anzeige, dateisystem, medium); }
     std::string im(const std::string& name) const { return zielordner + "/" + name; }
@@ -91,8 +95,7 @@ std::string stelle(const std::string& pfad, std::int64_t von, std::int64_t bis) 
 }
 TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     const auto& r = GetParam();
-    quellordner = tmp / r.unterordner;
-    fs::create_directories(quellordner);
+    fs::create_directories(quellordner = tmp / r.unterordner);
     quelle(r.datei, r.laenge, r.teil, r.daten);
     if (!r.daten.empty() && belegt(auftrag.Quelldatei) > r.laenge * 3 / 4)
         GTEST_SKIP() << "Das Dateisystem legt keine Dateien mit Lücken an.";
@@ -114,21 +117,18 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     }
     status.push_back("");
     EXPECT_EQ(anzeige.statuszeilen, status);
-    EXPECT_EQ(anzeige.positionen.back(), 0.0f);
-    ASSERT_EQ(anzeige.meldungen.size(), 1u);
-    EXPECT_EQ(anzeige.meldungen[0].text, texte::Erfolg);
-    EXPECT_TRUE(anzeige.geleert && !anzeige.zortaAn && dateisystem.offen() == 0);
+    EXPECT_TRUE(anzeige.meldungen.size() == 1 && anzeige.anzahlMeldungen(texte::Erfolg) == 1);
+    EXPECT_TRUE(anzeige.positionen.back() == 0 && anzeige.geleert && !anzeige.zortaAn &&
+                anzeige.sanduhrWechsel == (std::vector<bool>{true, false}) &&
+                dateisystem.offen() == 0);
     // A crash after a rename must not leave an empty batch or checksum file.
     EXPECT_EQ(dateisystem.ungesichertUmbenannt, std::vector<std::string>{});
-    EXPECT_EQ(anzeige.sanduhrWechsel, (std::vector<bool>{true, false}));
     std::sort(namen.begin(), namen.end());
     EXPECT_EQ(test::namenIn(zielordner), namen);
-    if (!r.zeile.empty()) {
-        EXPECT_EQ(test::lies(auftrag.Batchdatei), "@echo off\r\n" + r.zeile + "\r\n");
-    }
-    if (!r.daten.empty()) {  // holes stay holes, up to a block of 64 KiB per piece
-        EXPECT_LE(stueckeBelegt, belegt(auftrag.Quelldatei) + n * 65536);
-    }
+    const std::string batch = test::lies(auftrag.Batchdatei);
+    EXPECT_TRUE(r.zeile.empty() || batch == "@echo off\r\n" + r.zeile + "\r\n") << batch;
+    // Holes stay holes, up to a block of 64 KiB per piece.
+    EXPECT_TRUE(r.daten.empty() || stueckeBelegt <= belegt(auftrag.Quelldatei) + n * 65536);
     if (!r.schaden.empty()) {  // an original of the destination's name stands there
         ASSERT_EQ(test::imOrdner(zielordner, r.schaden, ""), 0);
         fs::copy_file(auftrag.Quelldatei, im(r.datei));
@@ -139,31 +139,22 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     if (gross)
         fs::remove(im(stamm + "sha256"));
     const auto vorher = test::namenIn(zielordner);
-
-    Stapellauf join;
-    join.ordner = zielordner;
-    EXPECT_EQ(stapeldateiAusfuehren(auftrag.Batchdatei, join, dateisystem), r.status);
-    if (!gross) {
-        EXPECT_TRUE(test::gleich(im(r.datei), auftrag.Quelldatei));
-    }
+    std::string meldung;
+    EXPECT_EQ(zusammenfuegen(dateisystem, &meldung), r.status);
+    EXPECT_TRUE(gross || test::gleich(im(r.datei), auftrag.Quelldatei));
     EXPECT_EQ(fs::file_size(im(r.datei)), fs::file_size(auftrag.Quelldatei));
     for (auto [von, bis] : r.daten) {  // and, when gross, only the data and holes after it
         EXPECT_EQ(stelle(im(r.datei), von, bis), stelle(auftrag.Quelldatei, von, bis)) << von;
-        if (bis + 4097 <= r.laenge) {
-            EXPECT_EQ(stelle(im(r.datei), bis + 4096, bis + 4097), std::string(1, '\0')) << bis;
-        }
+        EXPECT_TRUE(bis + 4097 > r.laenge || stelle(im(r.datei), bis + 4096, bis + 4097)[0] == 0);
     }
     const char* erwartet = r.status == stapelstatus::KopierFehler ? "fehlt"
                            : r.status != stapelstatus::Ok         ? "Prüfsumme falsch"
                            : ungeprueft                           ? "(ohne Prüfsumme)"
                                                                   : "die Prüfsumme stimmt";
-    EXPECT_NE(join.meldung.find(erwartet), std::string::npos) << join.meldung;
-    if (r.status != stapelstatus::Ok) {
-        EXPECT_EQ(test::namenIn(zielordner), vorher);  // no draft left
-    } else if (!ungeprueft) {
-        EXPECT_EQ(test::imOrdner(zielordner, "sha256sum -c --quiet % >/dev/null", stamm + "sha256"),
-                  0);
-    }
+    EXPECT_NE(meldung.find(erwartet), std::string::npos) << meldung;
+    EXPECT_TRUE(r.status == stapelstatus::Ok || test::namenIn(zielordner) == vorher);  // no draft
+    EXPECT_TRUE(r.status != stapelstatus::Ok || ungeprueft ||
+                test::imOrdner(zielordner, "sha256sum -c --quiet %", stamm + "sha256") == 0);
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
@@ -172,7 +163,6 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"dreiMillionenInDrei", "BILD.ZIP", 3'000'000, 1'433'600, "copy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul"},
     Rundreise{"diskettePlusRest", "BILD.ZIP", 1'474'560, 1'433'600},
     Rundreise{"ueberMehrerePuffer", "BILD.ZIP", 3 * 1'048'577 + 2, 1'048'577},
-    Rundreise{"einByteProStueck", "BILD.ZIP", 3, 1},
     Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1},
     Rundreise{"ohneEndung", "LIESMICH", 10, 6, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
     Rundreise{"punktNurImOrdner", "LIESMICH", 10, 6, "copy /b a.001 + a.002 LIESMICH >nul", "", 0, {}, "a.b"},
@@ -194,8 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"teilGekuerzt", "BILD.ZIP", 100'000, 40'000, "", "truncate -s -1 BILD.002", stapelstatus::PruefsummeFalsch},
     Rundreise{"teilFehlt", "BILD.ZIP", 100'000, 40'000, "", "rm BILD.003", stapelstatus::KopierFehler},
     Rundreise{"teileVertauscht", "BILD.ZIP", 100'000, 40'000, "", "mv BILD.001 x && mv BILD.002 BILD.001 && mv x BILD.002", stapelstatus::PruefsummeFalsch},
-    Rundreise{"bitGekippt", "BILD.ZIP", 100'000, 40'000, "", "printf '\\261' | dd of=BILD.002 bs=1 seek=777 conv=notrunc status=none", stapelstatus::PruefsummeFalsch}),
-    [](const auto& info) { return info.param.name; });
+    Rundreise{"bitGekippt", "BILD.ZIP", 100'000, 40'000, "", "printf '\\261' | dd of=BILD.002 bs=1 seek=777 conv=notrunc status=none", stapelstatus::PruefsummeFalsch}), test::zeilenname);
 // clang-format on
 
 // What stands in the target folder before a run (made by imOrdner), and the
@@ -239,10 +228,8 @@ TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
     EXPECT_EQ(anzeige.meldungen[0].symbol,
               e.ausgang == Ausgang::Fehlgeschlagen ? Symbol::Keins : Symbol::Information);
     EXPECT_EQ(test::namenIn(zielordner), e.bleiben.empty() ? vorher : e.bleiben);
-    EXPECT_EQ(test::lies(tmp / "fremd"), "fremd");
-    EXPECT_FALSE(test::gibtEs(tmp / "nichts"));
-    EXPECT_EQ(fs::file_size(auftrag.Quelldatei), 10u);
-    EXPECT_EQ(anzeige.sanduhrWechsel.size() % 2, 0u);
+    EXPECT_TRUE(test::lies(tmp / "fremd") == "fremd" && !test::gibtEs(tmp / "nichts") &&
+                fs::file_size(auftrag.Quelldatei) == 10 && anzeige.sanduhrWechsel.size() % 2 == 0);
     for (const auto& name : e.bleiben) {
         EXPECT_TRUE(fs::is_directory(im(name)) ||
                     fs::is_regular_file(fs::symlink_status(im(name))));
@@ -259,12 +246,10 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"quelleSeitDerWahlLaenger", "BILD.ZIP", 6, 9, Ausgang::Abgelehnt, texte::QuelleVeraendert},
     Eintrag{"quelleSeitDerWahlKuerzer", "BILD.ZIP", 6, 11, Ausgang::Abgelehnt, texte::QuelleVeraendert},
     Eintrag{"wagenruecklauf", "a\rb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"zeilenvorschub", "a\nb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"tabulator", "a\tb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"entf", "a\x7f" "b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"anfuehrungszeichen", "a\"b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"backslash", "a\\b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"steuerzeichenNurInDerEndung", "ab.z\x01p", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
+    Eintrag{"steuerzeichenNurInDerEndung", "ab.z\x1fp", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"millionstesStueckZuLang", std::string(248, 'x') + ".z", 1, 1'000'000, Ausgang::Abgelehnt, texte::NameZuLang},
     Eintrag{"quelleIstErstesStueck", "BILD.001", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
     Eintrag{"quelleIstLetztesStueck", "BILD.002", 6, 10, Ausgang::Abgelehnt, texte::QuelleWuerdeUeberschrieben, {}, ":", Ort::ImZiel},
@@ -278,13 +263,10 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"stueckFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.002"},
     Eintrag{"stueckGeraet", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mknod BILD.001 c 1 3"},
     Eintrag{"batchDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "head -c 100 /dev/zero > BILD.bat"},
-    Eintrag{"batchLinkInsLeere", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../nichts BILD.bat"},
     Eintrag{"batchFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.bat"},
     Eintrag{"pruefsummeLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.sha256"},
-    Eintrag{"pruefsummeLinkAufNull", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s /dev/null BILD.sha256"},
     Eintrag{"stueckOrdner", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.001", "BILD.002"}, "mkdir BILD.002"},
-    Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"}),
-    [](const auto& info) { return info.param.name; });
+    Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"}), test::zeilenname);
 // clang-format on
 
 // The old drive notation prompts on A: and B: only, in either case.
@@ -328,42 +310,35 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
     }
     quelle("BILD.ZIP", m.laenge, 10);
     anzeige.abbrechenAb = m.abbrechenAb;
-    test::schreibeText(im("BILD.bat"), "alt");
-    test::schreibeText(im("BILD.sha256"), "alt");
+    test::imOrdner(zielordner, "echo alt > BILD.bat; echo alt > BILD.sha256", "");
     int fragen = 0;
     anzeige.beiMeldung = [&](const auto& meldung) {
         const bool frage = meldung.symbol == Symbol::Frage;
-        if (frage || meldung.text == texte::Erfolg) {
-            EXPECT_TRUE(dateisystem.ungesichert().empty()) << meldung.text;
-        }
-        fragen += frage;
-        anzeige.antwort = fragen != m.abbrechenBei;
+        EXPECT_TRUE((!frage && meldung.text != texte::Erfolg) || dateisystem.ungesichert().empty());
+        anzeige.antwort = (fragen += frage) != m.abbrechenBei;
         if (frage && fragen == 1 && m.neueLaenge > 0)
             ::truncate(auftrag.Quelldatei.c_str(), m.neueLaenge);
-        if (frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty()) {
-            EXPECT_EQ(meldung.text,
-                      naechsteDisketteNochmal(m.folgen[0].kandidaten, "ziel", "BILD.002"));
-        }
+        const bool nochmal =
+            frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty();
+        EXPECT_TRUE(!nochmal || meldung.text == naechsteDisketteNochmal(m.folgen[0].kandidaten,
+                                                                        "ziel", "BILD.002"));
     };
     EXPECT_EQ(lauf(), m.ausgang);
     EXPECT_EQ(fragen, m.fragen);
     EXPECT_EQ(test::namenIn(zielordner), m.aufErstem);
     EXPECT_EQ(test::namenIn(neu), m.aufZweitem);
-    EXPECT_NE(test::lies(im("BILD.bat")), "alt");
+    EXPECT_NE(test::lies(im("BILD.bat")), "alt\n");
     EXPECT_EQ(anzeige.anzahlMeldungen(texte::Erfolg), m.ausgang == Ausgang::Erfolg ? 1 : 0);
-    if (m.fehler != 0) {
-        EXPECT_EQ(anzeige.meldungen.back().text, fehlermeldungZerlegung(Fehler::nummer(m.fehler)));
-    }
-    if (m.ausgang == Ausgang::Abgebrochen) {
-        EXPECT_EQ(anzeige.statuszeilen.back(), texte::Abgebrochen);
-    }
-    if (!m.aufZweitem.empty()) {
-        EXPECT_EQ(anzeige.statuszeilen[1], texte::Kopiere + neu + "/BILD.002");
-    }
-    for (const auto& name : m.aufErstem) {
-        if (name.rfind("BILD.0", 0) == 0)
+    const std::string& letzte = anzeige.meldungen.back().text;
+    EXPECT_TRUE(m.fehler == 0 || letzte == fehlermeldungZerlegung(Fehler::nummer(m.fehler)))
+        << letzte;
+    EXPECT_EQ(anzeige.statuszeilen.back(),
+              m.ausgang == Ausgang::Abgebrochen ? texte::Abgebrochen : "");
+    EXPECT_TRUE(m.aufZweitem.empty() ||
+                anzeige.statuszeilen[1] == texte::Kopiere + neu + "/BILD.002");
+    for (const auto& name : m.aufErstem)
+        if (name.starts_with("BILD.0"))
             erwarteStueck(name, name.back() - '0');
-    }
 }
 const std::vector<std::string> kEins = {"BILD.001"};
 // clang-format off
@@ -379,8 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
     Medienfall{"quelleLaengerImLauf", 30, {}, 0, Ausgang::Fehlgeschlagen, {"BILD.001", "BILD.002", "BILD.003"}, {}, 2, 59, 0, 31},
     // Cancel asked for: the window asks after each block copied, before and after each prompt.
     Medienfall{"abbruchWunschBeiDerFrage", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 3},
-    Medienfall{"abbruchWunschImKopieren", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 4}),
-    [](const auto& info) { return info.param.name; });
+    Medienfall{"abbruchWunschImKopieren", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 4}), test::zeilenname);
 // clang-format on
 
 // Real short writes: a file-size limit (RLIMIT_FSIZE) in a child makes the
@@ -407,28 +381,20 @@ TEST_P(KurzesSchreibenTest, scheitertOhneHalbeDatei) {
         const rlimit r{g.grenze, g.grenze};
         ::setrlimit(RLIMIT_FSIZE, &r);
         PosixDateisystem echt;
-        if (!g.zusammenfuegen)
-            return static_cast<int>(zerlegen(auftrag, anzeige, echt, medium));
-        Stapellauf join;
-        join.ordner = zielordner;
-        return stapeldateiAusfuehren(auftrag.Batchdatei, join, echt);
+        return g.zusammenfuegen ? zusammenfuegen(echt)
+                                : static_cast<int>(zerlegen(auftrag, anzeige, echt, medium));
     });
     ASSERT_TRUE(WIFEXITED(status));
-    if (g.zusammenfuegen) {
-        EXPECT_EQ(WEXITSTATUS(status), stapelstatus::KopierFehler);
-        EXPECT_EQ(test::lies(im("BILD.ZIP")), "alt");
-        EXPECT_EQ(test::namenIn(zielordner), vorher);
-    } else {
-        EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(Ausgang::Fehlgeschlagen));
-        EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{});
-    }
+    EXPECT_EQ(WEXITSTATUS(status), g.zusammenfuegen ? stapelstatus::KopierFehler
+                                                    : static_cast<int>(Ausgang::Fehlgeschlagen));
+    EXPECT_EQ(test::namenIn(zielordner), g.zusammenfuegen ? vorher : std::vector<std::string>{});
+    EXPECT_EQ(test::lies(im("BILD.ZIP")), g.zusammenfuegen ? "alt" : "");
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Grenzen, KurzesSchreibenTest, testing::Values(
     Grenze{"zerlegenImLetztenBlockDesStuecks", false, false, 79'000},
     Grenze{"zusammenfuegenMitPruefsumme", true, true, 150'000},
-    Grenze{"zusammenfuegenImKern", true, false, 150'000}),
-    [](const auto& info) { return info.param.name; });
+    Grenze{"zusammenfuegenImKern", true, false, 150'000}), test::zeilenname);
 // clang-format on
 
 // Every file operation of a run made to fail in turn, with each kind of error.
@@ -455,8 +421,7 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktEndetGenauSo) {
     for (int n = 0; n <= static_cast<int>(ops.size()); ++n) {
         fs::remove_all(zielordner);
         fs::create_directory(zielordner);
-        test::schreibeText(im("BILD.bat"), "alt");
-        test::schreibeText(im("BILD.sha256"), "alt");
+        test::imOrdner(zielordner, "echo alt > BILD.bat; echo alt > BILD.sha256", "");
         anzeige = Anzeigeprotokoll{};
         anzeige.ziel = zielordner;
         quelle("BILD.ZIP", 100'000, 40'000);
@@ -481,32 +446,29 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktEndetGenauSo) {
         SCOPED_TRACE("Operation " + std::to_string(n) + ": " + ops[n - 1].name + " " +
                      ops[n - 1].pfad);
         ASSERT_TRUE(dateisystem.ausgeloest());
-        EXPECT_EQ(dateisystem.offen(), 0);
-        EXPECT_EQ(test::offeneDeskriptoren(), deskriptoren);
+        EXPECT_TRUE(dateisystem.offen() == 0 && test::offeneDeskriptoren() == deskriptoren);
         // On a stick, a file whose flush failed counts as not written.
         EXPECT_TRUE(!art.wechselbar || dateisystem.ungesichert().empty());
         if (ops[n - 1].name == "kennung") {
             EXPECT_EQ(aus, Ausgang::Erfolg);
             EXPECT_EQ(test::namenIn(zielordner), stuecke(3, {"BILD.bat", "BILD.sha256"}));
-            EXPECT_NE(test::lies(im("BILD.bat")), "alt");
+            EXPECT_NE(test::lies(im("BILD.bat")), "alt\n");
             continue;
         }
         EXPECT_EQ(aus, Ausgang::Fehlgeschlagen);
         const auto ganz = std::count_if(fertig.begin(), fertig.end(), [n](int f) { return f < n; });
-        std::vector<std::string> alte;
-        if (alteWeg[0] >= n)
-            alte.push_back("BILD.sha256");
-        if (alteWeg[1] >= n)
-            alte.push_back("BILD.bat");
+        std::vector<std::string> alte;  // not removed yet
+        for (const int bat : {1, 0})
+            if (alteWeg[bat] >= n)
+                alte.push_back(bat ? "BILD.bat" : "BILD.sha256");
         EXPECT_EQ(test::namenIn(zielordner), stuecke(static_cast<int>(ganz), alte));
         for (int k = 1; k <= ganz; ++k) erwarteStueck("BILD.00" + std::to_string(k), k);
-        for (const auto& name : alte) EXPECT_EQ(test::lies(im(name)), "alt");
-        EXPECT_EQ(anzeige.anzahlMeldungen(texte::Erfolg), 0);
+        for (const auto& name : alte) EXPECT_EQ(test::lies(im(name)), "alt\n");
         EXPECT_EQ(anzeige.meldungen.back().text,
                   fehlermeldungZerlegung(Fehler::nummer(art.erwartet)));
-        EXPECT_EQ(anzeige.meldungen.back().symbol, Symbol::Keins);
-        EXPECT_TRUE(anzeige.statuszeilen.back().empty() && !anzeige.sanduhrWechsel.back() &&
-                    anzeige.zortaAn);
+        EXPECT_TRUE(anzeige.meldungen.back().symbol == Symbol::Keins && anzeige.zortaAn &&
+                    anzeige.anzahlMeldungen(texte::Erfolg) == 0 &&
+                    anzeige.statuszeilen.back().empty() && !anzeige.sanduhrWechsel.back());
     }
 }
 // clang-format off
@@ -516,8 +478,7 @@ INSTANTIATE_TEST_SUITE_P(Fehlerarten, FehlerinjektionTest, testing::Values(
     Fehlerart{"pfadNichtGefunden", Fehler::ausErrno(ENOTDIR), 76},
     Fehlerart{"nichtBereit", Fehler::ausErrno(ENOMEDIUM), 71},
     Fehlerart{"eaFehler", Fehler::ausErrno(EIO), 57},
-    Fehlerart{"eaFehlerAufStick", Fehler::ausErrno(EIO), 57, true}),
-    [](const auto& info) { return info.param.name; });
+    Fehlerart{"eaFehlerAufStick", Fehler::ausErrno(EIO), 57, true}), test::zeilenname);
 // clang-format on
 
 }  // namespace

@@ -16,6 +16,9 @@
 
 namespace zorta::test {
 
+// Names the rows of a parameterised test after their `name` field.
+inline constexpr auto zeilenname = [](const auto& info) { return std::string(info.param.name); };
+
 // A fresh folder below the system's temporary folder, removed with its
 // contents when the object goes.
 class Testordner {
