@@ -37,8 +37,8 @@ bool gibtEs(const std::string& pfad) {
     return ::access(pfad.c_str(), F_OK) == 0;
 }
 
-bool gleich(const std::string& a, const std::string& b) {
-    return std::system(("cmp -s '" + a + "' '" + b + "'").c_str()) == 0;
+bool gleich(const std::string& a, const std::string& b, const std::string& bereich) {
+    return std::system(("cmp -s " + bereich + " '" + a + "' '" + b + "'").c_str()) == 0;
 }
 
 std::vector<std::string> namenIn(const std::string& ordner) {

@@ -43,7 +43,8 @@ inline char musterbyte(std::int64_t i) {
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
-bool gleich(const std::string& a, const std::string& b);      // byte for byte, of any size
+// Byte for byte, of any size; `bereich` as cmp takes it ("-i SKIP1:SKIP2 -n LIMIT").
+bool gleich(const std::string& a, const std::string& b, const std::string& bereich = "");
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 inline int offeneDeskriptoren() {
     return static_cast<int>(namenIn("/proc/self/fd").size());
