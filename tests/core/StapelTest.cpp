@@ -91,26 +91,15 @@ TEST_F(StapelTest, zeilenAusserhalbDerTeilmengeLaufenNie) {
     test::schreibeText(in("T.001"), "abc");
     std::string viele = "copy /b T.001";
     for (std::size_t i = 0; i < kTeileHoechstens / 2; ++i) viele += "+T.001";
-    for (const std::string& zeile : std::vector<std::string>{"del T.001",
-                                                             "rm -rf x",
-                                                             "copy /b T.001 x > x",
-                                                             "copy /b T.001 x | more",
-                                                             "copy /b T.001 x & del T.001",
-                                                             "copy /z T.001 x",
-                                                             "copy /b T.001 x y",
-                                                             ":anfang",
-                                                             "copyall T.001 x",
-                                                             "copy /b T.001 ../x",
-                                                             "copy /b T.001 + T.002 ./T.001",
-                                                             "copy /b T.001 ..\\x",
-                                                             "copy /b T.001 C:x",
-                                                             "copy /b T.001 \"/tmp/x\"",
-                                                             "copy /b .. x",
-                                                             "copy /b T.* x",
-                                                             "copy /b T.001 a\x01z",
-                                                             std::string("copy /b T.0\00001 x", 17),
-                                                             viele + " X\r\n" + viele,
-                                                             std::string(kStapelHoechstens, '@')}) {
+    // clang-format off
+    for (const std::string& zeile : std::vector<std::string>{
+             "del T.001", "rm -rf x", "copy /b T.001 x > x", "copy /b T.001 x | more",
+             "copy /b T.001 x & del T.001", "copy /z T.001 x", "copy /b T.001 x y", ":anfang",
+             "copyall T.001 x", "copy /b T.001 ../x", "copy /b T.001 + T.002 ./T.001",
+             "copy /b T.001 ..\\x", "copy /b T.001 C:x", "copy /b T.001 \"/tmp/x\"", "copy /b .. x",
+             "copy /b T.* x", "copy /b T.001 a\x01z", std::string("copy /b T.0\00001 x", 17),
+             viele + " X\r\n" + viele, std::string(kStapelHoechstens, '@')}) {
+        // clang-format on
         EXPECT_EQ(dateiAusfuehren("copy /b T.001 DAVOR\r\n" + zeile + "\r\ncopy /b T.001 DANACH"),
                   2);
         const char* grund = zeile.size() < 100 ? "Zeile 2 wird nicht unterstützt"
