@@ -54,7 +54,8 @@ void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
     std::ofstream aus(pfad, std::ios::binary | std::ios::trunc);
     for (const auto& [von, bis] : bereiche) {
         std::string block;
-        for (std::int64_t i = von; i < bis; ++i) block += musterbyte(i);
+        for (std::int64_t i = von; i < bis; ++i)
+            block += static_cast<char>((i * 7 + i / 251) & 0xff);
         aus.seekp(von);
         aus.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
@@ -78,6 +79,24 @@ int imKind(const std::function<int()>& f) {
     return status;
 }
 
+namespace {
+std::string normal(const std::string& pfad) {
+    std::string p = std::filesystem::path(pfad).lexically_normal().string();
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+}  // namespace
+
+void FehlerDateisystem::fehlerBei(int n, Fehler f) {
+    protokoll.clear();
+    ungesichertUmbenannt.clear();
+    daten_.clear();
+    eintraege_.clear();
+    ausgeloest_ = false;
+    ziel_ = n;
+    fehler_ = std::move(f);
+}
+
 bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     protokoll.push_back({name, pfad});
     if (operationen() != ziel_)
@@ -86,6 +105,21 @@ bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     if (beimAusloesen)
         beimAusloesen();
     return true;
+}
+
+// A file opened for writing is neither flushed nor named on the medium yet.
+Fehler FehlerDateisystem::oeffne(const char* name, const std::string& p, Handle* h,
+                                 const std::function<Fehler()>& echt) {
+    if (jetzt(name, p))
+        return fehler_;
+    Fehler f = echt();
+    offen_ += f.ok();
+    if (f.ok() && name != std::string("oeffneLesen")) {
+        pfade_[*h] = normal(p);
+        daten_.insert(normal(p));
+        eintraege_.insert(normal(p));
+    }
+    return f;
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
@@ -101,31 +135,6 @@ Fehler FehlerDateisystem::schliessen(Handle h) {
     pfade_.erase(h);
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
     return jetzt("schliessen", pfad) ? fehler_ : f;
-}
-
-namespace {
-std::string normal(const std::string& pfad) {
-    std::string p = std::filesystem::path(pfad).lexically_normal().string();
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return p;
-}
-}  // namespace
-
-Fehler FehlerDateisystem::oeffneNeu(const std::string& p, Handle* h) {
-    return merken(p, h, oeffne("oeffneNeu", p, [&] { return echt_.oeffneNeu(p, h); }));
-}
-
-Fehler FehlerDateisystem::oeffneEntwurf(const std::string& p, Handle* h) {
-    return merken(p, h, oeffne("oeffneEntwurf", p, [&] { return echt_.oeffneEntwurf(p, h); }));
-}
-
-Fehler FehlerDateisystem::merken(const std::string& p, Handle* h, Fehler f) {
-    if (f.ok()) {
-        pfade_[*h] = normal(p);
-        daten_.insert(normal(p));
-        eintraege_.insert(normal(p));
-    }
-    return f;
 }
 
 Fehler FehlerDateisystem::sichern(Handle h) {

@@ -35,11 +35,6 @@ class Testordner {
     std::string pfad_;
 };
 
-// Byte i of every generated file; pieces can be checked against it.
-inline char musterbyte(std::int64_t i) {
-    return static_cast<char>((i * 7 + i / 251) & 0xff);
-}
-
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
 bool gibtEs(const std::string& pfad);
@@ -49,8 +44,9 @@ std::vector<std::string> namenIn(const std::string& ordner);  // sorted
 inline int offeneDeskriptoren() {
     return static_cast<int>(namenIn("/proc/self/fd").size());
 }
-// A file of `laenge` bytes with musterbyte() in the ranges {from, to} and
-// holes everywhere else (zeros where a range does not fill a block).
+// A file of `laenge` bytes with a pattern that repeats only every 251 * 256
+// bytes in the ranges {from, to}, and holes everywhere else (zeros where a
+// range does not fill a block).
 void schreibeLueckenhaft(const std::string& pfad, std::int64_t laenge,
                          const std::vector<std::pair<std::int64_t, std::int64_t>>& bereiche);
 inline void schreibeMuster(const std::string& pfad, std::int64_t laenge) {
@@ -71,40 +67,27 @@ class FehlerDateisystem final : public Dateisystem {
     struct Operation {
         std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
     };
-    void fehlerBei(int n, Fehler f) {
-        protokoll.clear();
-        ungesichertUmbenannt.clear();
-        daten_.clear();
-        eintraege_.clear();
-        ausgeloest_ = false;
-        ziel_ = n;
-        fehler_ = std::move(f);
-    }
+    void fehlerBei(int n, Fehler f);
     int operationen() const { return static_cast<int>(protokoll.size()); }
     std::vector<Operation> protokoll;
-    // Runs when the chosen operation is reached, before it fails.
-    std::function<void()> beimAusloesen;
+    std::function<void()> beimAusloesen;  // runs when the chosen operation is reached
     bool ausgeloest() const { return ausgeloest_; }
     int offen() const { return offen_; }
+    // Files opened for writing here whose data (from the opening on) or name
+    // has not been flushed since: what a pulled stick would lose. Sorted.
+    std::vector<std::string> ungesichert() const;
+    std::vector<std::string> ungesichertUmbenannt;  // renamed before their data was flushed
 
-    Fehler oeffneLesen(const std::string& p, Handle* h) override {
-        return oeffne("oeffneLesen", p, [&] { return echt_.oeffneLesen(p, h); });
-    }
-    Fehler oeffneNeu(const std::string& p, Handle* h) override;
-    Fehler oeffneEntwurf(const std::string& p, Handle* h) override;
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler umbenennen(const std::string& v, const std::string& n) override;
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
-    // Files opened for writing here whose data (from the opening on) or name
-    // has not been flushed since: what a pulled stick would lose. Sorted.
-    std::vector<std::string> ungesichert() const;
-    std::vector<std::string>
-        ungesichertUmbenannt;  // renamed to these before their data was flushed
-
     // The real operation, unless it is the chosen one.
     // clang-format off
+    Fehler oeffneLesen(const std::string& p, Handle* h) override { return oeffne("oeffneLesen", p, h, [&] { return echt_.oeffneLesen(p, h); }); }
+    Fehler oeffneNeu(const std::string& p, Handle* h) override { return oeffne("oeffneNeu", p, h, [&] { return echt_.oeffneNeu(p, h); }); }
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override { return oeffne("oeffneEntwurf", p, h, [&] { return echt_.oeffneEntwurf(p, h); }); }
     Fehler laenge(Handle h, std::int64_t* n) override { return jetzt("laenge") ? fehler_ : echt_.laenge(h, n); }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override { return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g); }
     Fehler ueberspringen(Handle h, std::size_t n) override { return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n); }
@@ -118,15 +101,8 @@ class FehlerDateisystem final : public Dateisystem {
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
-    template <typename F>
-    Fehler oeffne(const char* name, const std::string& p, F echt) {
-        if (jetzt(name, p))
-            return fehler_;
-        Fehler f = echt();
-        offen_ += f.ok();
-        return f;
-    }
-    Fehler merken(const std::string& p, Handle* h, Fehler f);
+    Fehler oeffne(const char* name, const std::string& p, Handle* h,
+                  const std::function<Fehler()>& echt);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
     PosixDateisystem echt_;
