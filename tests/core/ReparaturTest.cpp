@@ -43,10 +43,9 @@ TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
         return;
     const Startauftrag& a = starter.auftraege[0];
     EXPECT_EQ(a.programm, s.interpreter ? "/opt/zorta-batch" : pfad);
-    EXPECT_EQ(a.argumente,
-              s.interpreter ? std::vector<std::string>{pfad} : std::vector<std::string>{});
-    EXPECT_EQ(a.arbeitsordner, tmp.pfad());
-    EXPECT_TRUE(a.versteckt && a.abgekoppelt);
+    EXPECT_EQ(a.argumente.size(), s.interpreter ? 1u : 0u);
+    EXPECT_TRUE(a.argumente.empty() || a.argumente[0] == pfad);
+    EXPECT_TRUE(a.arbeitsordner == tmp.pfad() && a.versteckt && a.abgekoppelt);
     EXPECT_EQ(test::lies(pfad), "@echo off\r\n");  // never rewritten
 }
 // clang-format off

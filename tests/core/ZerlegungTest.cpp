@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <utility>
 
@@ -33,12 +31,6 @@ class ZerlegungTest : public testing::Test {
         auftrag = {quellordner + "/" + name, teil, laenge, "", 0};
         test::schreibeLueckenhaft(auftrag.Quelldatei, laenge,
                                   daten.empty() ? Bereiche{{0, laenge}} : daten);
-    }
-    int zusammenfuegen(Dateisystem& fs, std::string* meldung = nullptr) {
-        Stapellauf join;
-        join.ordner = zielordner;
-        const int status = stapeldateiAusfuehren(auftrag.Batchdatei, join, fs);
-        return meldung ? *meldung = join.meldung, status : status;
     }
     Ausgang lauf() { return zerlegen(auftrag, anzeige, dateisystem, medium); }
     std::string im(const std::string& name) const { return zielordner + "/" + name; }
@@ -131,8 +123,9 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     if (gross)
         fs::remove(im(stamm + "sha256"));
     const auto vorher = test::namenIn(zielordner);
-    std::string meldung;
-    EXPECT_EQ(zusammenfuegen(dateisystem, &meldung), r.status);
+    Stapellauf join;
+    join.ordner = zielordner;
+    EXPECT_EQ(stapeldateiAusfuehren(auftrag.Batchdatei, join, dateisystem), r.status);
     EXPECT_TRUE(gross || test::gleich(im(r.datei), auftrag.Quelldatei));
     EXPECT_EQ(fs::file_size(im(r.datei)), fs::file_size(auftrag.Quelldatei));
     for (auto [von, bis] : r.daten) {  // and, when gross, only the data and holes after it
@@ -147,7 +140,7 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
                            : r.status != stapelstatus::Ok         ? "Prüfsumme falsch"
                            : ungeprueft                           ? "(ohne Prüfsumme)"
                                                                   : "die Prüfsumme stimmt";
-    EXPECT_NE(meldung.find(erwartet), std::string::npos) << meldung;
+    EXPECT_NE(join.meldung.find(erwartet), std::string::npos) << join.meldung;
     EXPECT_TRUE(r.status == stapelstatus::Ok || test::namenIn(zielordner) == vorher);  // no draft
     EXPECT_TRUE(r.status != stapelstatus::Ok || ungeprueft ||
                 test::imOrdner(zielordner, "sha256sum -c --quiet %", stamm + "sha256") == 0);
@@ -157,7 +150,6 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"einStueck", "BILD.ZIP", 1000, 1'433'600, "copy /b BILD.001 BILD.ZIP >nul"},
     Rundreise{"genauEinStueck", "BILD.ZIP", 1'433'600, 1'433'600},
     Rundreise{"dreiMillionenInDrei", "BILD.ZIP", 3'000'000, 1'433'600, "copy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul"},
-    Rundreise{"diskettePlusRest", "BILD.ZIP", 1'474'560, 1'433'600},
     Rundreise{"ueberMehrerePuffer", "BILD.ZIP", 3 * 1'048'577 + 2, 1'048'577},
     Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1},
     Rundreise{"ohneEndung", "LIESMICH", 10, 6, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
@@ -213,10 +205,8 @@ TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
         GTEST_SKIP() << "Gerätedateien kann hier nur root anlegen.";
     if (e.ort == Ort::KeinZiel)
         anzeige.ziel.clear();
-    if (e.ort == Ort::ZielUeberLink) {
-        fs::create_directory_symlink(zielordner, tmp / "link");
-        anzeige.ziel = tmp / "link";
-    }
+    if (e.ort == Ort::ZielUeberLink)
+        fs::create_directory_symlink(zielordner, anzeige.ziel = tmp / "link");
     const auto vorher = test::namenIn(zielordner);
     EXPECT_EQ(lauf(), e.ausgang);
     ASSERT_EQ(anzeige.meldungen.size(), 1u);
@@ -258,7 +248,6 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"stueckLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.001"},
     Eintrag{"stueckFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.002"},
     Eintrag{"stueckGeraet", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mknod BILD.001 c 1 3"},
-    Eintrag{"batchDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "head -c 100 /dev/zero > BILD.bat"},
     Eintrag{"batchFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.bat"},
     Eintrag{"pruefsummeLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.sha256"},
     Eintrag{"stueckOrdner", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.001", "BILD.002"}, "mkdir BILD.002"},
@@ -299,11 +288,7 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
     fs::create_directory(neu);
     medium.wechselbar = true;
     medium.unterordner = "ziel";
-    for (auto f : m.folgen) {
-        if (f.ordner == "neu")
-            f.ordner = neu;
-        medium.antworten.push_back(f);
-    }
+    for (auto f : m.folgen) medium.antworten.push_back(f.ordner == "neu" ? Folge::weiter(neu) : f);
     quelle("BILD.ZIP", m.laenge, 10);
     anzeige.abbrechenAb = m.abbrechenAb;
     test::imOrdner(zielordner, "echo alt > BILD.bat; echo alt > BILD.sha256", "");
@@ -353,45 +338,18 @@ INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
     Medienfall{"abbruchWunschImKopieren", 30, {}, 0, Ausgang::Abgebrochen, kEins, {}, 1, 0, 4}), test::zeilenname);
 // clang-format on
 
-// Real short writes: a file-size limit (RLIMIT_FSIZE) in a child makes the
-// kernel take part of a write and refuse the rest. Neither the cut nor the
-// join may take a short write as complete; nothing partial stays.
-struct Grenze {
-    const char* name;
-    bool zusammenfuegen, mitPruefsumme;
-    rlim_t grenze;  // the pieces have 80,000 bytes, the whole 160,000
-};
-class KurzesSchreibenTest : public ZerlegungTest, public testing::WithParamInterface<Grenze> {};
-TEST_P(KurzesSchreibenTest, scheitertOhneHalbeDatei) {
-    const auto& g = GetParam();
+// A real short write: a file-size limit in a child makes the kernel take part
+// of a write and refuse the rest, here in the first piece's last block. The
+// cut must not take it as complete, and leaves nothing.
+TEST_F(ZerlegungTest, kurzesSchreibenScheitertOhneHalbeDatei) {
     quelle("BILD.ZIP", 160'000, 80'000);
-    if (g.zusammenfuegen) {
-        ASSERT_EQ(lauf(), Ausgang::Erfolg);
-        if (!g.mitPruefsumme)
-            fs::remove(im("BILD.sha256"));
-        test::schreibeText(im("BILD.ZIP"), "alt");
-    }
-    const auto vorher = test::namenIn(zielordner);
-    const int status = test::imKind([&] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit r{g.grenze, g.grenze};
-        ::setrlimit(RLIMIT_FSIZE, &r);
+    const auto schneiden = [&] {
         PosixDateisystem echt;
-        return g.zusammenfuegen ? zusammenfuegen(echt)
-                                : static_cast<int>(zerlegen(auftrag, anzeige, echt, medium));
-    });
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), g.zusammenfuegen ? stapelstatus::KopierFehler
-                                                    : static_cast<int>(Ausgang::Fehlgeschlagen));
-    EXPECT_EQ(test::namenIn(zielordner), g.zusammenfuegen ? vorher : std::vector<std::string>{});
-    EXPECT_EQ(test::lies(im("BILD.ZIP")), g.zusammenfuegen ? "alt" : "");
+        return static_cast<int>(zerlegen(auftrag, anzeige, echt, medium));
+    };
+    EXPECT_EQ(test::mitDateigrenze(79'000, schneiden), static_cast<int>(Ausgang::Fehlgeschlagen));
+    EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{});
 }
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Grenzen, KurzesSchreibenTest, testing::Values(
-    Grenze{"zerlegenImLetztenBlockDesStuecks", false, false, 79'000},
-    Grenze{"zusammenfuegenMitPruefsumme", true, true, 150'000},
-    Grenze{"zusammenfuegenImKern", true, false, 150'000}), test::zeilenname);
-// clang-format on
 
 // Every file operation of a run made to fail in turn, with each kind of error.
 // Each failure point must end the run through its failure path with the

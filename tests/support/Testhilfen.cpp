@@ -1,10 +1,12 @@
 #include "Testhilfen.h"
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <stdexcept>
 
@@ -77,6 +79,16 @@ int imKind(const std::function<int()>& f) {
     int status = 0;
     ::waitpid(kind, &status, 0);
     return status;
+}
+
+int mitDateigrenze(std::int64_t grenze, const std::function<int()>& f) {
+    const int status = imKind([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{static_cast<rlim_t>(grenze), static_cast<rlim_t>(grenze)};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        return f();
+    });
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 namespace {

@@ -57,6 +57,9 @@ inline void schreibeMuster(const std::string& pfad, std::int64_t laenge) {
 int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
 // Runs `f` in a forked child and returns its wait status; its exit code is f's result.
 int imKind(const std::function<int()>& f);
+// Runs `f` in a child whose files may not grow beyond `grenze` bytes, so that
+// a write across it is cut short; returns f's result (-1: the child died).
+int mitDateigrenze(std::int64_t grenze, const std::function<int()>& f);
 
 // The real file system, with one chosen operation failing. Operations are
 // counted from 1 across all calls; `fehlerBei(n, f)` makes the n-th fail with

@@ -30,12 +30,10 @@ class InstallationTest : public QObject {
         // status -1: still running after 1.5 s; ausgabe: part of stdout, or of stderr when the status is not 0
         QTest::addColumn<Aufruf>("f");
         QTest::newRow("hilfe") << Aufruf{"bin/zorta", QStringList{"--help"}, 0, "Aufruf: zorta [DATEI]"};
-        QTest::newRow("version") << Aufruf{"bin/zorta", QStringList{"--version"}, 0, "Zorta 1.00"};
         QTest::newRow("unbekannt") << Aufruf{"bin/zorta", QStringList{"--gibt-es-nicht"}, 2, "Unbekannte Option"};
         QTest::newRow("zweiDateien") << Aufruf{"bin/zorta", QStringList{"a", "b"}, 2, "Nur eine Datei"};
         QTest::newRow("ohneAnzeige") << Aufruf{"bin/zorta", QStringList{}, 1, "Keine grafische Anzeige"};
         QTest::newRow("batchHilfe") << Aufruf{"libexec/zorta/zorta-batch", QStringList{"--help"}, 0, "Aufruf: zorta-batch"};
-        QTest::newRow("batchVersion") << Aufruf{"libexec/zorta/zorta-batch", QStringList{"--version"}, 0, "1.00"};
         QTest::newRow("startetMitDatei") << Aufruf{"bin/zorta", QStringList{"/etc/hostname"}, -1, ""};
     }
     // clang-format on
