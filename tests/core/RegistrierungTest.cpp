@@ -6,8 +6,6 @@
 namespace zorta {
 namespace {
 
-using test::Testordner;
-
 const std::string kMsinfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kOrt = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
@@ -26,7 +24,7 @@ struct Sysinfofall {
 class StartSysInfoTest : public testing::TestWithParam<Sysinfofall> {};
 TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
     const auto& c = GetParam();
-    Testordner tmp;
+    test::Testordner tmp;
     test::schreibeText(tmp / "r.ini", "[" + kMsinfo + "]\n" + c.pfad + "\n[" + kOrt + "]\n" +
                                           (c.ort ? "MSINFO=REG_SZ:" + tmp.pfad() : "") + "\n");
     if (c.werkzeugImOrt)

@@ -15,10 +15,6 @@
 namespace zorta {
 namespace {
 
-using test::Startprotokoll;
-using test::Testordner;
-namespace fs = std::filesystem;
-
 // What "Reparatur" starts for a chosen file: a batch file hidden in the
 // interpreter, a program directly, anything else nothing, with error 5 (or
 // 53 when it is gone). `anlegen` makes the file (see imOrdner).
@@ -31,10 +27,10 @@ struct Startfall {
 class StartauftragTest : public testing::TestWithParam<Startfall> {};
 TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
     const auto& s = GetParam();
-    Testordner tmp;
+    test::Testordner tmp;
     const std::string pfad = tmp / s.datei;
     ASSERT_EQ(test::imOrdner(tmp.pfad(), s.anlegen, s.datei), 0);
-    Startprotokoll starter;
+    test::Startprotokoll starter;
     std::unique_ptr<Beobachtung> beobachtung;
     const Fehler f = batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung);
     EXPECT_EQ(f.nummer(), s.fehler);
@@ -66,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
 const std::string kWarten = "while [ ! -e los ]; do sleep 0.01; done; ";
 
 TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
-    Testordner tmp;
+    test::Testordner tmp;
     PosixStarter starter;
     Startauftrag a{tmp / "gibt-es-nicht", {}, {}};
     EXPECT_EQ(starter.starten(a).nummer(), 53);
@@ -93,7 +89,7 @@ struct Ende {
 };
 class BeobachtungTest : public testing::TestWithParam<Ende> {};
 TEST_P(BeobachtungTest, meldetStatusUndFehlerausgabe) {
-    Testordner tmp;
+    test::Testordner tmp;
     const int status = test::imKind([&] {
         ::alarm(10);
         (void)::open("/dev/null", O_RDONLY);  // no CLOEXEC

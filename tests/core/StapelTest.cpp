@@ -16,8 +16,6 @@
 namespace zorta {
 namespace {
 
-using test::Testordner;
-
 class StapelTest : public testing::Test {
   protected:
     int ausfuehren(const std::string& text) {
@@ -34,7 +32,7 @@ class StapelTest : public testing::Test {
     }
     std::string in(const std::string& name) { return tmp / name; }
 
-    Testordner tmp;
+    test::Testordner tmp;
     test::FehlerDateisystem fs;
     std::string ausgabe;
     Stapellauf lauf;

@@ -10,8 +10,6 @@
 namespace zorta {
 namespace {
 
-namespace fs = std::filesystem;
-
 bool sh(const std::string& zeile) {
     return std::system((zeile + " >/dev/null 2>&1").c_str()) == 0;
 }

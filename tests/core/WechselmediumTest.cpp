@@ -10,9 +10,6 @@
 namespace zorta {
 namespace {
 
-using test::Testordner;
-namespace fs = std::filesystem;
-
 // After a next-disk prompt: mounts given as "id major:minor folder" below
 // the test folder; the target is STICK1/teile; "" expects to be asked again.
 struct Wechsel {
@@ -44,7 +41,7 @@ class MedienwechselTest : public testing::TestWithParam<Wechsel> {
         }
         test::schreibeText(tmp / "mountinfo", text);
     }
-    Testordner tmp;
+    test::Testordner tmp;
 };
 
 TEST_P(MedienwechselTest, folgtGenauEinemNeuenDatentraeger) {
@@ -83,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Wechsel, MedienwechselTest, testing::Values(
 // The drive list of the target chooser from a mountinfo as the kernel
 // writes it (a blank escaped as \040), with udev's label links.
 TEST(Laufwerke, zeigtWurzelHeimUndDatentraegerOhnePseudoDateisysteme) {
-    Testordner tmp;
+    test::Testordner tmp;
     test::schreibeText(tmp / "sdb1", "");
     fs::create_directory(tmp / "nachEtikett");
     fs::create_symlink("../sdb1", tmp / "nachEtikett/MEIN\\x20STICK");

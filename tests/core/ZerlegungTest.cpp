@@ -13,11 +13,6 @@
 namespace zorta {
 namespace {
 
-using test::Anzeigeprotokoll;
-using test::FehlerDateisystem;
-using test::Testordner;
-namespace fs = std::filesystem;
-
 using Bereiche = std::vector<std::pair<std::int64_t, std::int64_t>>;
 class ZerlegungTest : public testing::Test {
   protected:
@@ -48,11 +43,11 @@ class ZerlegungTest : public testing::Test {
         EXPECT_TRUE(inhalt == test::lies(auftrag.Quelldatei).substr(anfang, laenge)) << name;
     }
 
-    Testordner tmp;
+    test::Testordner tmp;
     std::string quellordner, zielordner;
     Auftrag auftrag;
-    Anzeigeprotokoll anzeige;
-    FehlerDateisystem dateisystem;
+    test::Anzeigeprotokoll anzeige;
+    test::FehlerDateisystem dateisystem;
     test::FakeWechselmedium medium;
 };
 
@@ -278,7 +273,7 @@ struct Medienfall {
     std::vector<std::string> aufErstem, aufZweitem;
     int fragen;
     int fehler = 0;               // the failure message's number
-    int abbrechenAb = 0;          // see Anzeigeprotokoll
+    int abbrechenAb = 0;          // see test::Anzeigeprotokoll
     std::int64_t neueLaenge = 0;  // of the source, at the first prompt
 };
 class MedienTest : public ZerlegungTest, public testing::WithParamInterface<Medienfall> {};
@@ -368,7 +363,7 @@ class FehlerinjektionTest : public ZerlegungTest, public testing::WithParamInter
 TEST_P(FehlerinjektionTest, jederFehlerpunktEndetGenauSo) {
     const auto& art = GetParam();
     medium.wechselbar = art.wechselbar;
-    std::vector<FehlerDateisystem::Operation> ops;
+    std::vector<test::FehlerDateisystem::Operation> ops;
     std::vector<int> fertig;  // after which operation piece k counts as written
     int alteWeg[2] = {0, 0};  // when the old checksum and batch file were removed
     const int deskriptoren = test::offeneDeskriptoren();
@@ -376,7 +371,7 @@ TEST_P(FehlerinjektionTest, jederFehlerpunktEndetGenauSo) {
         fs::remove_all(zielordner);
         fs::create_directory(zielordner);
         test::imOrdner(zielordner, "echo alt > BILD.bat; echo alt > BILD.sha256", "");
-        anzeige = Anzeigeprotokoll{};
+        anzeige = test::Anzeigeprotokoll{};
         anzeige.ziel = zielordner;
         quelle("BILD.ZIP", 100'000, 40'000);
         dateisystem.fehlerBei(n, art.fehler);

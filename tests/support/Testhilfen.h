@@ -14,6 +14,8 @@
 #include "Starter.h"
 #include "Wechselmedium.h"
 
+namespace fs = std::filesystem;
+
 namespace zorta::test {
 
 // Names the rows of a parameterised test after their `name` field.

@@ -10,8 +10,6 @@
 #include "Testhilfen.h"
 #include "Umgebung.h"
 
-namespace fs = std::filesystem;
-
 namespace zorta::test {
 
 // The control named `name` below `wurzel`; a missing one ends the test run.

@@ -9,7 +9,6 @@
 #include "ZortaFormular.h"
 
 using namespace zorta;
-using test::meldungstexte;
 
 namespace {
 // clang-format off
@@ -176,7 +175,8 @@ class ZortaFormularTest : public QObject {
         datei("klein", 1433599);
         waehle(f.groesse,
                f.wahl.isEmpty() ? QString() : QString::fromStdString(*tmp / f.wahl.toStdString()));
-        QCOMPARE(meldungstexte(), f.meldung.isEmpty() ? QStringList{} : QStringList{f.meldung});
+        QCOMPARE(test::meldungstexte(),
+                 f.meldung.isEmpty() ? QStringList{} : QStringList{f.meldung});
         QCOMPARE(wahl->aufrufe, f.meldung == kGroesse ? 1 : 2);
         QVERIFY(f.meldung != kGroesse || QApplication::focusWidget() == box());
         const Auftrag& a = fenster->auftrag();
@@ -219,7 +219,7 @@ class ZortaFormularTest : public QObject {
             QTest::keyClick(box(), Qt::Key_Return);
         else if (!f.dann.isEmpty())
             kind<QToolButton>(f.dann.toUtf8().constData())->click();
-        QCOMPARE(meldungstexte(), f.texte);
+        QCOMPARE(test::meldungstexte(), f.texte);
         QCOMPARE(fenster->auftrag().Quelldatei,
                  f.gewaehlt ? urls[0].toLocalFile().toStdString() : "");
         QVERIFY(an() == f.gewaehlt && wahl->aufrufe == 0);
@@ -269,9 +269,9 @@ class ZortaFormularTest : public QObject {
         const bool fertig = !f.abgebrochen;
         QCOMPARE((QList<bool>{test::gibtEs(ziel + "/BILD.bat"), test::gibtEs(ziel + "/BILD.001"),
                               test::gibtEs(ziel + "/BILD.002"), label("labelInfo").isEmpty(),
-                              meldungstexte().contains(kErfolg), fenster->isVisible()}),
+                              test::meldungstexte().contains(kErfolg), fenster->isVisible()}),
                  (QList<bool>{fertig, true, fertig, fertig, fertig, f.offen}));
-        QVERIFY(!meldungstexte().join(u' ').contains(QStringLiteral("Fehler")));
+        QVERIFY(!test::meldungstexte().join(u' ').contains(QStringLiteral("Fehler")));
         if (f.abgebrochen && f.offen) {  // the next run is not cancelled by the last one
             kind<QToolButton>("Command1")->click();
             QTRY_VERIFY_WITH_TIMEOUT(!fenster->laeuft(), 20000);
@@ -322,9 +322,10 @@ class ZortaFormularTest : public QObject {
         wahl->antwort = QString::fromStdString(batch);
         kind<QAction>("MNU_Reparatur")->trigger();
         QTest::qWait(f.erwartet.isEmpty() ? 500 : 0);  // a program without a message ends meanwhile
-        QTRY_COMPARE_WITH_TIMEOUT(meldungstexte().size(), f.erwartet.isEmpty() ? 0 : 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(test::meldungstexte().size(), f.erwartet.isEmpty() ? 0 : 1,
+                                  10000);
         for (const QString& t : f.erwartet)
-            QVERIFY2(meldungstexte()[0].contains(t), qPrintable(meldungstexte()[0]));
+            QVERIFY2(test::meldungstexte()[0].contains(t), qPrintable(test::meldungstexte()[0]));
         QVERIFY(f.erwartet.isEmpty() ||
                 (Meldungen::protokoll()[0].symbol == QMessageBox::Information) == f.erfolg);
         QVERIFY(test::lies(ziel + "/BILD.ZIP") == (f.erfolg ? quelle : alt));
