@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "Laufwerke.h"
 #include "Testhilfen.h"
@@ -31,15 +30,12 @@ class MedienwechselTest : public testing::TestWithParam<Wechsel> {
         // clang-format on
     }
     void einhaengen(const std::vector<std::string>& punkte) {
-        std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        for (const auto& p : punkte) {
-            std::istringstream f(p);
-            std::string id, dev, name;
-            f >> id >> dev >> name;
-            fs::create_directories(tmp / name);
-            text += id + " 1 " + dev + " / " + (tmp / name) + " rw - vfat /dev/x rw\n";
-        }
-        test::schreibeText(tmp / "mountinfo", text);
+        std::string liste;
+        for (const auto& p : punkte) liste += " " + p;
+        // clang-format off
+        ASSERT_EQ(test::imOrdner(tmp.pfad(), "set --" + liste + "; { echo '1 0 8:1 / / rw - ext4 /dev/sda1 rw'; while [ $# -gt 0 ]; do "
+            "mkdir -p $3 && echo \"$1 1 $2 / $PWD/$3 rw - vfat /dev/x rw\"; shift 3; done; } > mountinfo", ""), 0);
+        // clang-format on
     }
     test::Testordner tmp;
 };

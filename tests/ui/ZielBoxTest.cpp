@@ -24,10 +24,9 @@ class ZielBoxTest : public QObject {
     // "/" is the root, other paths lie below the test folder.
     QString pfad(const QString& p) { return p == u"/" ? p : wurzel + p; }
     int zeile(const QString& p) {
-        for (int i = 0; i < liste()->count(); ++i)
-            if (liste()->item(i)->data(Qt::UserRole).toString() == pfad(p))
-                return i;
-        return -1;
+        const auto* m = liste()->model();
+        const auto treffer = m->match(m->index(0, 0), Qt::UserRole, pfad(p), 1, Qt::MatchExactly);
+        return treffer.isEmpty() ? -1 : treffer[0].row();
     }
 
   private slots:
