@@ -39,8 +39,7 @@ TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
         return;
     const Startauftrag& a = starter.auftraege[0];
     EXPECT_EQ(a.programm, s.interpreter ? "/opt/zorta-batch" : pfad);
-    EXPECT_EQ(a.argumente.size(), s.interpreter ? 1u : 0u);
-    EXPECT_TRUE(a.argumente.empty() || a.argumente[0] == pfad);
+    EXPECT_EQ(a.argumente, std::vector<std::string>(s.interpreter, pfad));
     EXPECT_TRUE(a.arbeitsordner == tmp.pfad() && a.versteckt && a.abgekoppelt);
     EXPECT_EQ(test::lies(pfad), "@echo off\r\n");  // never rewritten
 }

@@ -12,18 +12,9 @@
 
 namespace zorta::test {
 
-Testordner::Testordner() {
-    std::string vorlage = (std::filesystem::temp_directory_path() / "zorta-test-XXXXXX").string();
-    if (::mkdtemp(vorlage.data()) == nullptr)
+Testordner::Testordner() : pfad_((fs::temp_directory_path() / "zorta-test-XXXXXX").string()) {
+    if (::mkdtemp(pfad_.data()) == nullptr)
         throw std::runtime_error("mkdtemp");
-    pfad_ = vorlage;
-}
-
-Testordner::~Testordner() {
-    std::error_code ec;
-    std::filesystem::permissions(pfad_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(pfad_, ec);
 }
 
 void schreibeText(const std::string& pfad, const std::string& text) {
@@ -33,10 +24,6 @@ void schreibeText(const std::string& pfad, const std::string& text) {
 std::string lies(const std::string& pfad) {
     std::ifstream in(pfad, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool gibtEs(const std::string& pfad) {
-    return ::access(pfad.c_str(), F_OK) == 0;
 }
 
 bool gleich(const std::string& a, const std::string& b, const std::string& bereich) {
@@ -143,8 +130,7 @@ Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
 
 Fehler FehlerDateisystem::schliessen(Handle h) {
     --offen_;
-    const std::string pfad = pfade_[h];
-    pfade_.erase(h);
+    const std::string pfad = pfade_.contains(h) ? pfade_.extract(h).mapped() : "";
     Fehler f = echt_.schliessen(h);  // the handle is released all the same
     return jetzt("schliessen", pfad) ? fehler_ : f;
 }
@@ -186,7 +172,7 @@ Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n)
 std::vector<std::string> FehlerDateisystem::ungesichert() const {
     std::set<std::string> alle = daten_;
     alle.insert(eintraege_.begin(), eintraege_.end());
-    std::erase_if(alle, [](const std::string& p) { return !gibtEs(p); });  // removed since
+    std::erase_if(alle, [](const std::string& p) { return !fs::exists(p); });  // removed since
     return {alle.begin(), alle.end()};
 }
 

@@ -26,7 +26,10 @@ inline constexpr auto zeilenname = [](const auto& info) { return std::string(inf
 class Testordner {
   public:
     Testordner();
-    ~Testordner();
+    ~Testordner() {
+        std::error_code ec;
+        fs::remove_all(pfad_, ec);
+    }
     Testordner(const Testordner&) = delete;
     Testordner& operator=(const Testordner&) = delete;
 
@@ -39,13 +42,9 @@ class Testordner {
 
 void schreibeText(const std::string& pfad, const std::string& text);
 std::string lies(const std::string& pfad);
-bool gibtEs(const std::string& pfad);
 // Byte for byte, of any size; `bereich` as cmp takes it ("-i SKIP1:SKIP2 -n LIMIT").
 bool gleich(const std::string& a, const std::string& b, const std::string& bereich = "");
 std::vector<std::string> namenIn(const std::string& ordner);  // sorted
-inline int offeneDeskriptoren() {
-    return static_cast<int>(namenIn("/proc/self/fd").size());
-}
 // A file of `laenge` bytes with a pattern that repeats only every 251 * 256
 // bytes in the ranges {from, to}, and holes everywhere else (zeros where a
 // range does not fill a block).
@@ -168,10 +167,8 @@ class FakeWechselmedium final : public Wechselmedium {
     bool istWechselbar(const std::string&) override { return wechselbar; }
     Medienstand stand(const std::string&) override { return {{}, {}, false, unterordner}; }
     Folge folgen(const std::string& ordner, const Medienstand&) override {
-        if (antworten.empty())
-            return Folge::weiter(ordner);
-        Folge f = antworten.front();
-        antworten.pop_front();
+        const Folge f = antworten.empty() ? Folge::weiter(ordner) : antworten.front();
+        antworten.erase(antworten.begin(), antworten.begin() + !antworten.empty());
         return f;
     }
 };
