@@ -191,7 +191,8 @@ TEST_F(StapelTest, jederFehlerpunktDesZusammenfuegensRaeumtAuf) {
             if (durch) {
                 EXPECT_TRUE(status == stapelstatus::Ok && test::lies(in("T.ZIP")) == erwartet);
                 test::schreibeText(in("T.ZIP"), "alt");
-                status = test::mitDateigrenze(150'000, join);
+                fs.fehlerBei(0, {});
+                status = test::mitDateigrenze(300'000, join);  // in the last write
             }
             EXPECT_EQ(status, stapelstatus::KopierFehler);
             EXPECT_EQ(test::lies(in("T.ZIP")), "alt");
