@@ -57,8 +57,9 @@ INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
 // clang-format on
 
 // The programs below wait for the file "los" in their folder: a start or a
-// check that waited for them would never return.
-const std::string kWarten = "while [ ! -e los ]; do sleep 0.01; done; ";
+// check that waited for them would not return. They give up after 30 s or
+// more, so that a failed test leaves none behind for long.
+const std::string kWarten = "until [ -e los ] || [ $((i += 1)) -gt 3000 ]; do sleep .01; done; ";
 
 TEST(PosixStarter, meldetFehlendeProgrammeUndBlockiertNicht) {
     test::Testordner tmp;
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Enden, BeobachtungTest, testing::Values(
     Ende{"signal", sh("kill -9 $$"), -1, ""},
     Ende{"letzte4KiB", sh("head -c 6000 /dev/zero | tr '\\0' a >&2; echo ende >&2"), 0, std::string(4091, 'a') + "ende\n"},
     // Not through a shell, which clears the mask itself.
-    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.01) until -e 'los'; open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
+    Ende{"keineGesperrtenSignale", {"/usr/bin/perl", "-e", "select(undef, undef, undef, 0.01) until -e 'los' || time - $^T > 30; open(F, '/proc/self/status'); print STDERR grep(/^SigBlk/, <F>)"}, 0, "SigBlk:\t0000000000000000\n"},
     Ende{"keineIgnoriertenSignale", sh("exec grep SigIgn /proc/self/status >&2"), 0, "SigIgn:\t0000000000000000\n"},
     Ende{"erbtKeineDeskriptoren", sh("exec ls /proc/self/fd >&2"), 0, "0\n1\n2\n3\n"}),  // 3: ls's own
     [](const auto& info) { return info.param.name; });
