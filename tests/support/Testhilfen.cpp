@@ -107,13 +107,13 @@ bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
 }
 
 // A file opened for writing is neither flushed nor named on the medium yet.
-Fehler FehlerDateisystem::oeffne(const char* name, const std::string& p, Handle* h,
+Fehler FehlerDateisystem::oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
                                  const std::function<Fehler()>& echt) {
     if (jetzt(name, p))
         return fehler_;
     Fehler f = echt();
     offen_ += f.ok();
-    if (f.ok() && name != std::string("oeffneLesen")) {
+    if (f.ok() && schreibend) {
         pfade_[*h] = normal(p);
         daten_.insert(normal(p));
         eintraege_.insert(normal(p));

@@ -89,9 +89,9 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler ordnerSichern(const std::string& o) override;
     // The real operation, unless it is the chosen one.
     // clang-format off
-    Fehler oeffneLesen(const std::string& p, Handle* h) override { return oeffne("oeffneLesen", p, h, [&] { return echt_.oeffneLesen(p, h); }); }
-    Fehler oeffneNeu(const std::string& p, Handle* h) override { return oeffne("oeffneNeu", p, h, [&] { return echt_.oeffneNeu(p, h); }); }
-    Fehler oeffneEntwurf(const std::string& p, Handle* h) override { return oeffne("oeffneEntwurf", p, h, [&] { return echt_.oeffneEntwurf(p, h); }); }
+    Fehler oeffneLesen(const std::string& p, Handle* h) override { return oeffne("oeffneLesen", p, h, false, [&] { return echt_.oeffneLesen(p, h); }); }
+    Fehler oeffneNeu(const std::string& p, Handle* h) override { return oeffne("oeffneNeu", p, h, true, [&] { return echt_.oeffneNeu(p, h); }); }
+    Fehler oeffneEntwurf(const std::string& p, Handle* h) override { return oeffne("oeffneEntwurf", p, h, true, [&] { return echt_.oeffneEntwurf(p, h); }); }
     Fehler laenge(Handle h, std::int64_t* n) override { return jetzt("laenge") ? fehler_ : echt_.laenge(h, n); }
     Fehler lesen(Handle h, char* b, std::size_t n, std::size_t* g) override { return jetzt("lesen") ? fehler_ : echt_.lesen(h, b, n, g); }
     Fehler ueberspringen(Handle h, std::size_t n) override { return jetzt("ueberspringen") ? fehler_ : echt_.ueberspringen(h, n); }
@@ -105,7 +105,7 @@ class FehlerDateisystem final : public Dateisystem {
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
-    Fehler oeffne(const char* name, const std::string& p, Handle* h,
+    Fehler oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
                   const std::function<Fehler()>& echt);
     std::map<Handle, std::string> pfade_;  // handles open for writing
     std::set<std::string> daten_, eintraege_;
