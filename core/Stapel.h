@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Dateisystem.h"
+#include "Grenzen.h"
 
 namespace zorta {
 
@@ -39,12 +40,6 @@ inline constexpr int KopierFehler = 1;       // a copy failed; nothing half writ
 inline constexpr int NichtUnterstuetzt = 2;  // a line outside the subset: nothing was executed
 inline constexpr int PruefsummeFalsch = 3;   // the joined bytes do not match the checksum file
 }  // namespace stapelstatus
-
-// Batch files and checksum files above this size are refused unread, and
-// batch files naming more pieces in all are refused before anything runs,
-// so that memory and time stay bounded.
-inline constexpr std::size_t kStapelHoechstens = 16 * 1024 * 1024;
-inline constexpr std::size_t kTeileHoechstens = 200'000;
 
 struct Kopierbefehl {
     std::vector<std::string> quellen;
