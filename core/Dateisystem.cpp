@@ -4,15 +4,18 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Pfade.h"
+#include "Wechselmedium.h"
 
 namespace zorta {
 
@@ -299,6 +302,29 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
         (void)::unlink(pfad.c_str());  // a link, FIFO or device: the entry, not its target
     }
     return Fehler::nummer(fehlernr::DateiExistiert);
+}
+
+Zielplatz PosixDateisystem::zielplatz(const std::string& ordner) {
+    Zielplatz p;
+    const char* o = ordner.empty() ? "." : ordner.c_str();
+    struct statvfs sv {};
+    if (::statvfs(o, &sv) == 0) {
+        p.block = static_cast<std::int64_t>(sv.f_frsize != 0 ? sv.f_frsize : sv.f_bsize);
+        p.frei = static_cast<std::int64_t>(sv.f_bavail) * p.block;
+    }
+    // The mount table names the type, for a FUSE mount too ("fuse.fusefat").
+    if (char* echt = ::realpath(o, nullptr)) {
+        const auto tabelle = einhaengungenLesen("/proc/self/mountinfo");
+        if (const Einhaengung* e = einhaengungVon(tabelle, echt))
+            p.art = e->typ.starts_with("fuse.") ? e->typ.substr(5) : e->typ;
+        std::free(echt);
+    }
+    return p;
+}
+
+std::int64_t PosixDateisystem::belegt(const std::string& pfad) {
+    struct stat st {};
+    return ::stat(pfad.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_blocks) * 512 : -1;
 }
 
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Fehler.h"
+#include "Zielgrenzen.h"
 
 namespace zorta {
 
@@ -67,6 +68,12 @@ class Dateisystem {
     // (a link or special file itself, never its target); a draft that a
     // running process holds gives error 70.
     virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
+
+    // What the cut checks before it writes: the target's type and free space.
+    virtual Zielplatz zielplatz(const std::string& /*ordner*/) { return {}; }
+    // The bytes a file takes on its medium, fewer than its length where it
+    // has holes; -1 when unknown.
+    virtual std::int64_t belegt(const std::string& /*pfad*/) { return -1; }
 };
 
 // The real file system, thin over POSIX.
@@ -89,6 +96,9 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+
+    Zielplatz zielplatz(const std::string& ordner) override;
+    std::int64_t belegt(const std::string& pfad) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so

@@ -92,6 +92,9 @@ Fehler Fehler::nummer(int n) {
 }
 
 Fehler Fehler::ausErrno(int err) {
+    // A file at the limit of its file system (FAT's 4 GiB), not a full disk.
+    if (err == EFBIG)
+        return Fehler(fehlernr::DatentraegerVoll, "Datei zu groß für das Dateisystem des Ziels");
     return nummer(nummerVonErrno(err));
 }
 

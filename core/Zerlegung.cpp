@@ -7,6 +7,7 @@
 
 #include "Batchdatei.h"
 #include "Pfade.h"
+#include "Zielgrenzen.h"
 
 namespace zorta {
 
@@ -105,7 +106,8 @@ class Lauf {
     Fehler schneiden(std::int64_t anzahl);
     Fehler entfernen(const std::string& pfad);
     Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile);
-    Fehler mediumWechseln(const std::string& naechstes);
+    Fehler mediumWechseln(const std::string& naechstes, std::int64_t nr,
+                          const std::string& mangel = "");
     Fehler dateiSchreiben(const std::string& pfad, const std::string& inhalt);
     void scheitern(const Fehler& f);
 
@@ -124,6 +126,7 @@ class Lauf {
     bool wechselbar_ = false;  // the medium is swapped between pieces
     bool mitSumme_ = true;     // the checksum file's name can exist
     double schritt_ = 0;       // progress per piece
+    Zieljob job_;              // what the target must hold
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -154,6 +157,11 @@ Ausgang Lauf::ausfuehren() {
     mitSumme_ = moeglich(praefix_ + stamm_ + "sha256");
     if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl))
         return ablehnen(texte::QuelleWuerdeUeberschrieben);
+    wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
+    job_ = zieljob(a_.Quelldatei, stamm_, a_.Quellgröße, a_.Teilgröße, anzahl, mitSumme_,
+                   fs_.belegt(a_.Quelldatei), wechselbar_);
+    if (const std::string grund = zielAblehnung(fs_, ordner_, job_); !grund.empty())
+        return ablehnen(grund.c_str());
 
     anz_.sanduhr(true);
     a_.Batchdatei = praefix_ + stamm_ + "bat";
@@ -199,6 +207,11 @@ Ausgang Lauf::ablehnen(const char* text) {
 // Everything from the first file written to the last; any failure leaves the
 // rest to scheitern().
 Fehler Lauf::schneiden(std::int64_t anzahl) {
+    // The first medium must take the first piece before the old files go.
+    if (auto mangel = wechselbar_ ? platzMangel(fs_, ordner_, job_, 1) : ""; !mangel.empty()) {
+        if (Fehler f = mediumWechseln(stamm_ + Stuecknummer(1), 1, mangel); !f.ok())
+            return f;
+    }
     // The batch file of an earlier cut must not outlive a run that fails: it
     // would join pieces this run did not write.
     if (mitSumme_) {
@@ -275,7 +288,6 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
 }
 
 Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile) {
-    wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
     const float maximum = anz_.fortschrittMaximum();
     for (std::int64_t nr = 1; a_.Leseposition < a_.Quellgröße; ++nr) {
         const std::string pfad = praefix_ + stamm_ + Stuecknummer(nr);
@@ -286,7 +298,7 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
         if (Fehler f = entfernen(pfad); !f.ok())
             return f;
         if (Fehler f = fs_.oeffneNeu(pfad, stueck_.ziel()); !f.ok())
-            return f;
+            return nameAbgelehnt(f, pfad);
         const std::int64_t rest = a_.Quellgröße - a_.Leseposition;
         const std::int64_t menge = std::min(rest, a_.Teilgröße);
         if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), summe, &anz_);
@@ -313,7 +325,7 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
             letztes ? maximum
                     : std::min(maximum, static_cast<float>(anz_.fortschritt() + schritt_)));
         if (!letztes && wechselbar_) {
-            if (Fehler f = mediumWechseln(stamm_ + Stuecknummer(nr + 1)); !f.ok())
+            if (Fehler f = mediumWechseln(stamm_ + Stuecknummer(nr + 1), nr + 1); !f.ok())
                 return f;
         }
         a_.Leseposition = a_.Teilgröße > rest ? a_.Quellgröße : a_.Leseposition + a_.Teilgröße;
@@ -321,13 +333,16 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
     return {};
 }
 
-Fehler Lauf::mediumWechseln(const std::string& naechstes) {
+// `mangel` says why the medium in the drive cannot take piece `nr`; "" after
+// a piece that fitted.
+Fehler Lauf::mediumWechseln(const std::string& naechstes, std::int64_t nr,
+                            const std::string& mangel) {
     const Fehler abbruch = Fehler::nummer(fehlernr::Benutzerunterbrechung);
     if (anz_.abbruchGewuenscht())
         return abbruch;
     // Taken before the prompt, so that a stick mounted meanwhile counts as new.
     const Medienstand vorher = medium_.stand(ordner_);
-    std::string text = texte::NaechsteDiskette;
+    std::string text = texte::NaechsteDiskette + (mangel.empty() ? "" : "\n" + mangel);
     for (;;) {
         if (!anz_.frage(text, texte::DisketteTitel) || anz_.abbruchGewuenscht())
             return abbruch;
@@ -335,6 +350,11 @@ Fehler Lauf::mediumWechseln(const std::string& naechstes) {
         if (!folge.fehler.ok())
             return folge.fehler;
         if (!folge.ordner.empty()) {
+            // A medium too small is treated like none: the prompt comes again.
+            if (auto knapp = platzMangel(fs_, folge.ordner, job_, nr); !knapp.empty()) {
+                text = texte::NaechsteDiskette + ("\n" + knapp);
+                continue;
+            }
             ordner_ = folge.ordner;
             praefix_ = Ordnerpraefix(ordner_);
             a_.Batchdatei = praefix_ + stamm_ + "bat";

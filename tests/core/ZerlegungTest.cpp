@@ -175,7 +175,12 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
 // source changed since it was chosen, names a batch file cannot carry, a
 // source that the run would overwrite) leave the folder as it was. Whatever
 // stands at a path the run writes is replaced, a link itself and never its
-// target; a folder there fails the run.
+// target; a folder there fails the run. What the target's file system cannot
+// hold (`ziel` pretends it) is refused too; a FAT limit not broken lets the
+// run go on to the source, which is 10 bytes, not the job's length. Free space
+// counts the pieces of NEU, its batch file of 51 bytes and checksum file of
+// 74, in whole blocks, and the old BILD.bat of a job of that name. On a stick
+// only the first piece must fit; it does not, and the prompt is cancelled.
 enum class Ort { Daten, KeinZiel, ImZiel, ZielUeberLink };
 const std::vector<std::string> kGanz = {"BILD.001", "BILD.002", "BILD.bat", "BILD.sha256"};
 struct Eintrag {
@@ -187,6 +192,8 @@ struct Eintrag {
     std::vector<std::string> bleiben = {};  // {}: the folder as it was
     std::string anlegen = "echo alt > BILD.bat";
     Ort ort = Ort::Daten;
+    Zielplatz ziel = {};
+    bool wechselbar = false;
 };
 class EintragTest : public ZerlegungTest, public testing::WithParamInterface<Eintrag> {};
 TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
@@ -202,12 +209,16 @@ TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
         anzeige.ziel.clear();
     if (e.ort == Ort::ZielUeberLink)
         fs::create_directory_symlink(zielordner, anzeige.ziel = tmp / "link");
+    dateisystem.ziele = [&](const std::string&) { return e.ziel; };
+    medium.wechselbar = e.wechselbar;
+    anzeige.antwort = false;
     const auto vorher = test::namenIn(zielordner);
     EXPECT_EQ(lauf(), e.ausgang);
     ASSERT_EQ(anzeige.meldungen.size(), 1u);
     EXPECT_EQ(anzeige.meldungen[0].text, e.meldung);
-    EXPECT_EQ(anzeige.meldungen[0].symbol,
-              e.ausgang == Ausgang::Fehlgeschlagen ? Symbol::Keins : Symbol::Information);
+    EXPECT_EQ(anzeige.meldungen[0].symbol, e.ausgang == Ausgang::Fehlgeschlagen ? Symbol::Keins
+                                           : e.wechselbar                       ? Symbol::Frage
+                                                          : Symbol::Information);
     EXPECT_EQ(test::namenIn(zielordner), e.bleiben.empty() ? vorher : e.bleiben);
     EXPECT_TRUE(test::lies(tmp / "fremd") == "fremd" && !fs::exists(tmp / "nichts") &&
                 fs::file_size(auftrag.Quelldatei) == 10 && anzeige.sanduhrWechsel.size() % 2 == 0);
@@ -218,7 +229,12 @@ TEST_P(EintragTest, lehntAbOderErsetztNurDenEintrag) {
             erwarteStueck(name, name.back() - '0');
     }
 }
+constexpr std::int64_t kFat = 4 * GiB - 1;
+const std::vector<std::string> kNeu = {"BILD.bat", "NEU.001", "NEU.002", "NEU.bat", "NEU.sha256"};
 // clang-format off
+const std::string kFatZuGross = "Das Zielverzeichnis liegt auf einem FAT-Datenträger, der keine Datei über 4.294.967.295 Bytes aufnimmt. Geben Sie bitte eine Teilgröße von höchstens 4194303 KByte ein und wählen Sie die Quelldatei erneut aus !";
+const auto fatName = [](const std::string& n) { return "Der Name „" + n + "“ kann auf dem FAT-Datenträger des Zielverzeichnisses nicht stehen (nicht erlaubt sind \" * / : < > ? \\ |, Steuerzeichen, ein Punkt oder Leerzeichen am Ende und mehr als 255 Zeichen). Benennen Sie die Datei bitte um oder wählen Sie ein anderes Zielverzeichnis !"; };
+const auto platz = [](const std::string& angabe) { return "Im Zielverzeichnis ist nicht genug Platz für die Teile, die Batchdatei und die Prüfsummendatei (gebraucht " + angabe + "). Schaffen Sie bitte Platz oder wählen Sie ein anderes Zielverzeichnis !"; };
 INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"keinZiel", "BILD.ZIP", 6, 10, Ausgang::KeinZiel, texte::KeinZiel, {}, "echo alt > BILD.bat", Ort::KeinZiel},
     Eintrag{"teilNull", "BILD.ZIP", 0, 10, Ausgang::Abgelehnt, texte::UngueltigerAuftrag},
@@ -246,7 +262,24 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"batchFifo", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "mkfifo BILD.bat"},
     Eintrag{"pruefsummeLinkAufDatei", "BILD.ZIP", 6, 10, Ausgang::Erfolg, texte::Erfolg, kGanz, "ln -s ../fremd BILD.sha256"},
     Eintrag{"stueckOrdner", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.001", "BILD.002"}, "mkdir BILD.002"},
-    Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"}), test::zeilenname);
+    Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"},
+    Eintrag{.name = "fatGenau4GiBMinus1", .datei = "BILD.ZIP", .teil = kFat, .quelle = 2 * kFat, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"vfat"}},
+    Eintrag{.name = "fat4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = 2 * kFat, .ausgang = Ausgang::Abgelehnt, .meldung = kFatZuGross, .ziel = {"vfat"}},
+    Eintrag{.name = "fatGrosseTeileKleineQuelle", .datei = "BILD.ZIP", .teil = 2 * kFat, .quelle = kFat, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"vfat"}},
+    Eintrag{.name = "msdos4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = kFatZuGross, .ziel = {"msdos"}},
+    Eintrag{.name = "exfat4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"exfat"}},
+    Eintrag{.name = "ext4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"ext4"}},
+    Eintrag{.name = "unbekannt4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {""}},
+    Eintrag{.name = "fatPunktAmEnde", .datei = "BILD.", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = fatName("BILD."), .ziel = {"vfat"}},
+    Eintrag{.name = "fatBlankAmEnde", .datei = "BILD ", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = fatName("BILD "), .ziel = {"vfat"}},
+    Eintrag{.name = "exfatPunktAmEnde", .datei = "BILD.", .teil = 6, .quelle = 10, .ausgang = Ausgang::Erfolg, .meldung = texte::Erfolg, .bleiben = kGanz, .ziel = {"exfat"}},
+    Eintrag{.name = "platzGenau", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Erfolg, .meldung = texte::Erfolg, .bleiben = kNeu, .ziel = {"ext4", 10 + 51 + 74}},
+    Eintrag{.name = "einByteZuWenig", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = platz("135 Bytes, frei 134 Bytes"), .ziel = {"ext4", 10 + 51 + 74 - 1}},
+    Eintrag{.name = "altesBatchWirdErsetzt", .datei = "BILD.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Erfolg, .meldung = texte::Erfolg, .bleiben = kGanz, .ziel = {"ext4", 10 + 54 + 75 - 1}},
+    Eintrag{.name = "ganzeBloecke", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = platz("4.000,0 MB, frei 1.234,6 MB"), .ziel = {"", 1'234'567'890, 1'000'000'000}},
+    Eintrag{.name = "ganzeBloeckeEinByteZuWenig", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = platz("4.294.967.296 Bytes, frei 4.294.967.295 Bytes"), .ziel = {"", 4 * GiB - 1, GiB}},
+    Eintrag{.name = "ganzeBloeckeGenau", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Erfolg, .meldung = texte::Erfolg, .bleiben = kNeu, .ziel = {"", 4 * GiB, GiB}},
+    Eintrag{.name = "stickNurFuersErsteTeil", .datei = "NEU.ZIP", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgebrochen, .meldung = texte::NaechsteDiskette + std::string("\nAuf diesem Datenträger ist nicht genug Platz für NEU.001 (gebraucht 6 Bytes, frei 5 Bytes)."), .ziel = {"vfat", 5}, .wechselbar = true}), test::zeilenname);
 // clang-format on
 
 // The old drive notation prompts on A: and B: only, in either case.
@@ -259,6 +292,7 @@ TEST(AltesLaufwerk, nurAundBMitBackslash) {
 TEST(Fehler, nummernDerDateifehler) {
     for (const auto& [e, n] : {std::pair{EACCES, 70}, {ENOMEDIUM, 71}, {EIO, 57}})
         EXPECT_EQ(Fehler::ausErrno(e).nummer(), n);
+    EXPECT_EQ(Fehler::ausErrno(EFBIG), Fehler(61, "Datei zu groß für das Dateisystem des Ziels"));
     EXPECT_EQ(Fehler::ausErrno(ENOENT, "/gibt/es/nicht/datei").nummer(), 76);  // no folder
     EXPECT_EQ(Fehler::ausErrno(ENOENT, "/tmp/gibt-es-nicht").nummer(), 53);
 }
@@ -286,7 +320,11 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
     fs::create_directory(neu);
     medium.wechselbar = true;
     medium.unterordner = "ziel";
-    for (auto f : m.folgen) medium.antworten.push_back(f.ordner == "neu" ? Folge::weiter(neu) : f);
+    for (auto f : m.folgen)
+        medium.antworten.push_back(f.ordner.empty() ? f : Folge::weiter(tmp / f.ordner));
+    dateisystem.ziele = [&](const std::string& o) {
+        return Zielplatz{"", o.ends_with("/klein") ? 9 : -1};
+    };
     quelle("BILD.ZIP", m.laenge, 10);
     anzeige.abbrechenAb = m.abbrechenAb;
     test::imOrdner(zielordner, "echo alt > BILD.bat; echo alt > BILD.sha256", "");
@@ -301,6 +339,11 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
             frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty();
         EXPECT_TRUE(!nochmal || meldung.text == naechsteDisketteNochmal(m.folgen[0].kandidaten,
                                                                         "ziel", "BILD.002"));
+        EXPECT_TRUE(!frage || fragen != 2 || m.folgen.empty() || m.folgen[0].ordner != "klein" ||
+                    meldung.text ==
+                        texte::NaechsteDiskette +
+                            std::string("\nAuf diesem Datenträger ist nicht genug Platz für "
+                                        "BILD.002 (gebraucht 10 Bytes, frei 9 Bytes)."));
     };
     EXPECT_EQ(lauf(), m.ausgang);
     EXPECT_EQ(fragen, m.fragen);
@@ -326,6 +369,7 @@ INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
     Medienfall{"gleicherStick", 30, {}, 0, Ausgang::Erfolg, {"BILD.001", "BILD.002", "BILD.003", "BILD.bat", "BILD.sha256"}, {}, 2},
     Medienfall{"neuerStick", 30, {Folge::weiter("neu")}, 0, Ausgang::Erfolg, kEins, {"BILD.002", "BILD.003", "BILD.bat", "BILD.sha256"}, 2},
     Medienfall{"erstNichtsDannStick", 20, {Folge::nochmal(0), Folge::weiter("neu")}, 0, Ausgang::Erfolg, kEins, {"BILD.002", "BILD.bat", "BILD.sha256"}, 2},
+    Medienfall{"zuKleinerStickZwischenZweiGuten", 30, {Folge::weiter("klein"), Folge::weiter("neu")}, 0, Ausgang::Erfolg, kEins, {"BILD.002", "BILD.003", "BILD.bat", "BILD.sha256"}, 3},
     Medienfall{"zweiKandidatenDannAbbrechen", 20, {Folge::nochmal(2)}, 2, Ausgang::Abgebrochen, kEins, {}, 2},
     Medienfall{"abbrechen", 30, {}, 1, Ausgang::Abgebrochen, kEins, {}, 1},
     Medienfall{"ordnerNichtAnlegbar", 20, {Folge::gescheitert(Fehler::nummer(70))}, 0, Ausgang::Fehlgeschlagen, kEins, {}, 1, 70},
@@ -341,12 +385,27 @@ INSTANTIATE_TEST_SUITE_P(Medien, MedienTest, testing::Values(
 // cut must not take it as complete, and leaves nothing.
 TEST_F(ZerlegungTest, kurzesSchreibenScheitertOhneHalbeDatei) {
     quelle("BILD.ZIP", 160'000, 80'000);
-    const auto schneiden = [&] {
+    const auto schneiden = [&] {  // the kernel says EFBIG, as FAT does at 4 GiB
         PosixDateisystem echt;
-        return static_cast<int>(zerlegen(auftrag, anzeige, echt, medium));
+        return zerlegen(auftrag, anzeige, echt, medium) == Ausgang::Fehlgeschlagen &&
+               anzeige.meldungen.back().text == fehlermeldungZerlegung(Fehler::ausErrno(EFBIG));
     };
-    EXPECT_EQ(test::mitDateigrenze(79'000, schneiden), static_cast<int>(Ausgang::Fehlgeschlagen));
+    EXPECT_EQ(test::mitDateigrenze(79'000, schneiden), 1);
     EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{});
+}
+
+// A name the target's file system refuses when the piece is created.
+TEST_F(ZerlegungTest, nameDenDasZielAblehntHeisstSo) {
+    quelle("BILD.ZIP", 10, 6);
+    lauf();
+    const auto& ops = dateisystem.protokoll;
+    const auto nr =
+        std::find_if(ops.begin(), ops.end(), [](auto& op) { return op.name == "oeffneNeu"; });
+    dateisystem.fehlerBei(static_cast<int>(nr - ops.begin()) + 1, Fehler::ausErrno(EINVAL));
+    anzeige.ziel = zielordner;
+    lauf();
+    EXPECT_EQ(anzeige.meldungen.back().text,
+              "Fehler #  52\rDas Dateisystem des Ziels nimmt den Namen „BILD.001“ nicht an");
 }
 
 // Every file operation of a run made to fail in turn, with each kind of error.

@@ -103,6 +103,14 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
     // clang-format on
 
+    // What zielplatz() pretends for a folder (any type, any free space); the
+    // real target's when unset. Neither is counted as an operation.
+    std::function<Zielplatz(const std::string&)> ziele;
+    Zielplatz zielplatz(const std::string& o) override {
+        return ziele ? ziele(o) : echt_.zielplatz(o);
+    }
+    std::int64_t belegt(const std::string& p) override { return echt_.belegt(p); }
+
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
     Fehler oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
