@@ -166,8 +166,10 @@ std::string platzMangel(Dateisystem& fs, const std::string& ordner, const Zieljo
         return "";
     const std::string stueck = job.stamm + Stuecknummer(nr);
     return "Auf diesem Datenträger ist nicht genug Platz für " +
-           (nr < job.anzahl ? stueck : stueck + ", die Batchdatei und die Prüfsummendatei") + " (" +
-           platzangabe(gebraucht, platz.frei) + ").";
+           (nr < job.anzahl ? stueck
+            : job.summe > 0 ? stueck + ", die Batchdatei und die Prüfsummendatei"
+                            : stueck + " und die Batchdatei") +
+           " (" + platzangabe(gebraucht, platz.frei) + ").";
 }
 
 Fehler nameAbgelehnt(const Fehler& f, const std::string& pfad) {
