@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "Pfade.h"
 
@@ -27,6 +28,16 @@ bool istDatei(const std::string& pfad) {
     return ::stat(pfad.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The whole of `s` as a number of at most `hoechstens`; throws otherwise,
+// so that a value that does not fit is no value rather than a wrapped one.
+unsigned long ganzeZahl(const std::string& s, int basis, unsigned long hoechstens) {
+    std::size_t ende = 0;
+    const unsigned long z = std::stoul(s, &ende, basis);
+    if (ende != s.size() || z > hoechstens)
+        throw std::out_of_range(s);
+    return z;
+}
+
 // "04,01,00,00" or "04 01 00 00"
 std::vector<unsigned char> hexbytes(const std::string& s) {
     std::vector<unsigned char> aus;
@@ -34,7 +45,7 @@ std::vector<unsigned char> hexbytes(const std::string& s) {
     std::replace(t.begin(), t.end(), ',', ' ');
     std::istringstream in(t);
     std::string b;
-    while (in >> b) aus.push_back(static_cast<unsigned char>(std::stoul(b, nullptr, 16)));
+    while (in >> b) aus.push_back(static_cast<unsigned char>(ganzeZahl(b, 16, 0xff)));
     return aus;
 }
 
@@ -50,7 +61,7 @@ bool wertLesen(const std::string& rest, Registerwert* w) {
             if (typ == "reg_expand_sz")
                 w->typ = 2;
         } else if (typ == "reg_dword") {
-            const auto zahl = static_cast<std::uint32_t>(std::stoul(trim(inhalt), nullptr, 0));
+            const auto zahl = static_cast<std::uint32_t>(ganzeZahl(trim(inhalt), 0, 0xffffffff));
             w->typ = REG_DWORD;
             w->daten = {static_cast<unsigned char>(zahl), static_cast<unsigned char>(zahl >> 8),
                         static_cast<unsigned char>(zahl >> 16),
@@ -59,8 +70,8 @@ bool wertLesen(const std::string& rest, Registerwert* w) {
             w->typ = 3;
             w->daten = hexbytes(inhalt);
         } else if (typ.rfind("hex(", 0) == 0 && typ.back() == ')') {
-            w->typ =
-                static_cast<std::uint32_t>(std::stoul(typ.substr(4, typ.size() - 5), nullptr, 16));
+            w->typ = static_cast<std::uint32_t>(
+                ganzeZahl(typ.substr(4, typ.size() - 5), 16, 0xffffffff));
             w->daten = hexbytes(inhalt);
         } else {
             return false;
@@ -166,7 +177,7 @@ std::string IniRegistrierung::systemwerkzeugAufPath() {
         while (std::getline(ordner, o, ':')) {
             if (o.empty())
                 continue;
-            const std::string kandidat = o + Trenner + w;
+            const std::string kandidat = Ordnerpraefix(o) + w;
             if (istDatei(kandidat) && ::access(kandidat.c_str(), X_OK) == 0)
                 return kandidat;
         }

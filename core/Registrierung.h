@@ -61,8 +61,9 @@ class SpeicherRegistrierung : public Registrierung {
 
 // The store as an INI-style file: sections named by key path, lines
 // "Name=REG_SZ:text", "Name=REG_DWORD:260", "Name=hex(N):04,01,00,00" for
-// raw bytes of type N. A missing file is an empty store. The file is read
-// again at every opened key. When it has no tool path of its own, the first
+// raw bytes of type N; a line whose number does not fit its type is no
+// value. A missing file is an empty store. The file is read again at every
+// opened key. When it has no tool path of its own, the first
 // system-information program on PATH answers for it.
 class IniRegistrierung final : public SpeicherRegistrierung {
   public:

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+
 #include "Registrierung.h"
 #include "Testhilfen.h"
 
@@ -45,6 +48,7 @@ TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
 INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
     Sysinfofall{"ersterSchluessel", "PATH=REG_SZ:/x/werkzeug", true, true, 0, "/x/werkzeug"},
     Sysinfofall{"ersterAlsRohbytesOhneNull", "PATH=hex(1):2f,78", true, true, 0, "/x"},
+    Sysinfofall{"ersterAlsZahl", "PATH=REG_DWORD:0x104", true, true, 0, "260"},
     Sysinfofall{"ersterNenntFehlendeDatei", "PATH=REG_SZ:/weg", true, true, 53, "/weg"},
     Sysinfofall{"zweiterSchluessel", "", true, true, 0, "@"},
     Sysinfofall{"zweiterOhneWerkzeug", "", true, false, 0, ""},
@@ -52,6 +56,56 @@ INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
     Sysinfofall{"leererWertOhneZweitenVersuch", "PATH=hex(1):", true, true, 0, ""},
     Sysinfofall{"ohneEigenenPfadDasWerkzeugAufPath", "", false, false, 0, "/usr/bin/hardinfo", "/usr/bin/hardinfo"}), test::zeilenname);
 // clang-format on
+
+// What each notation of the settings file stores (type and bytes); a line
+// that is none of them, or whose number does not fit, stores nothing.
+TEST(IniRegistrierung, liestJedeSchreibweise) {
+    test::Testordner tmp;
+    IniRegistrierung reg(tmp / "r.ini", {});
+    using W = std::optional<Registerwert>;
+    // clang-format off
+    for (const auto& [zeile, erwartet] : std::vector<std::pair<std::string, W>>{
+             {"W=REG_SZ:C:\\x y", SpeicherRegistrierung::text("C:\\x y")}, {" w = reg_sz :a", SpeicherRegistrierung::text("a")},
+             {"W=REG_EXPAND_SZ:$A", Registerwert{2, {'$', 'A', 0}}}, {"W=REG_DWORD:260", Registerwert{4, {4, 1, 0, 0}}},
+             {"W=REG_DWORD: 0xfffffffe", Registerwert{4, {0xfe, 0xff, 0xff, 0xff}}}, {"W=REG_DWORD:4294967296", {}},
+             {"W=REG_DWORD:-1", {}}, {"W=REG_DWORD:26O", {}}, {"W=REG_BINARY:04,01,00,ff", Registerwert{3, {4, 1, 0, 0xff}}},
+             {"W=hex(4):04 01 00 00", Registerwert{4, {4, 1, 0, 0}}}, {"W=hex(b):01", Registerwert{11, {1}}},
+             {"W=hex(1):", Registerwert{1, {}}}, {"W=hex(3):100", {}}, {"W=REG_MULTI_SZ:a", {}}, {"W=a", {}}, {"; W=REG_SZ:a", {}}}) {
+        // clang-format on
+        test::schreibeText(tmp / "r.ini", "[ K ]\nanderer=REG_SZ:x\n" + zeile + "\n");
+        Registrierung::Schluessel k = 0;
+        ASSERT_TRUE(reg.oeffnen(HKEY_LOCAL_MACHINE, "k", KEY_ALL_ACCESS, &k));
+        unsigned char puffer[64];
+        std::uint32_t laenge = sizeof puffer;
+        Registerwert w;
+        const bool gelesen = reg.abfragen(k, "w", &w.typ, puffer, &laenge);
+        w.daten.assign(puffer, puffer + (gelesen ? laenge : 0));
+        EXPECT_EQ(gelesen ? W(w) : W(), erwartet) << zeile;
+    }
+}
+
+// The first tool of the list found anywhere on PATH wins over a tool in an
+// earlier folder; a folder, a file that may not be run, and an empty entry
+// (which is not the current folder here) are passed over. The test folder
+// is the current folder; x makes runnable files.
+TEST(IniRegistrierung, findetDasWerkzeugAufPath) {
+    test::Testordner tmp;
+    const std::string vorher = std::getenv("PATH");
+    const auto ort = fs::current_path();
+    fs::current_path(tmp.pfad());
+    // clang-format off
+    for (const auto& [path, anlegen, erwartet] : std::vector<std::array<std::string, 3>>{
+             {"a/", "x a/hardinfo", "a/hardinfo"}, {"a:b", "x a/kinfocenter b/hardinfo", "b/hardinfo"},
+             {"a:b", "mkdir a/hardinfo2; : >a/hardinfo; x b/hardinfo", "b/hardinfo"}, {"::b:", "x hardinfo", ""}}) {
+        EXPECT_EQ(test::imOrdner(tmp.pfad(), "rm -rf *; x() { for f; do : >$f; chmod 755 $f; done; }; mkdir a b; " + anlegen, ""), 0);
+        // clang-format on
+        ::setenv("PATH", path.c_str(), 1);
+        const std::string gefunden = IniRegistrierung::systemwerkzeugAufPath();
+        ::setenv("PATH", vorher.c_str(), 1);
+        EXPECT_EQ(gefunden, erwartet) << anlegen;
+    }
+    fs::current_path(ort);
+}
 
 }  // namespace
 }  // namespace zorta

@@ -18,7 +18,7 @@ struct Wechsel {
     std::vector<std::string> erwartet;             // at each OK
     bool gezogen = false;                          // sdb leaves the machine still mounted
 };
-class MedienwechselTest : public testing::TestWithParam<Wechsel> {
+class Medien : public testing::Test {
   protected:
     // A made-up sysfs as the kernel lays it out: sda and sde fixed disks, sdb
     // a stick with partition sdb1, sdc and sdd sticks without partitions.
@@ -39,16 +39,14 @@ class MedienwechselTest : public testing::TestWithParam<Wechsel> {
     }
     test::Testordner tmp;
 };
+class MedienwechselTest : public Medien, public testing::WithParamInterface<Wechsel> {};
 
 TEST_P(MedienwechselTest, folgtGenauEinemNeuenDatentraeger) {
     const auto& w = GetParam();
     einhaengen(w.vorher);
     fs::create_directories(tmp / "STICK1/teile");
     LinuxWechselmedium m(tmp / "mountinfo", tmp / "class/block");
-    EXPECT_TRUE(m.istWechselbar(tmp / "STICK1/teile"));  // through the partition to its disk
-    EXPECT_FALSE(m.istWechselbar(tmp.pfad()));           // 8:1 has no removable flag
     const Medienstand vorher = m.stand(tmp / "STICK1/teile");
-    EXPECT_EQ(vorher.unterordner, "teile");
     if (w.gezogen)
         fs::remove_all(tmp / "devices/sdb");
     for (std::size_t i = 0; i < w.danach.size(); ++i) {
@@ -71,6 +69,41 @@ INSTANTIATE_TEST_SUITE_P(Wechsel, MedienwechselTest, testing::Values(
     Wechsel{"freieIdNeuVergeben", {"30 8:17 STICK1"}, {{"30 8:32 STICK2"}}, {"STICK2/teile"}},
     Wechsel{"wiederEingehaengt", {"30 8:17 STICK1"}, {{"33 8:17 STICK1"}}, {"STICK1/teile"}},
     Wechsel{"gezogenOhneAushaengen", {"30 8:17 STICK1"}, {{"30 8:17 STICK1"}, {"30 8:17 STICK1", "31 8:32 STICK2"}}, {"", "STICK2/teile"}, true}), test::zeilenname);
+// clang-format on
+
+// Which mount holds a folder: the deepest mount point it lies in, compared
+// by whole folder names; the last of mounts on one place (it hides the
+// others); through links. The medium is given relative to the test folder,
+// "/" for the root file system (8:1, not removable); a partition (8:17)
+// counts as removable through its disk.
+struct Ort {
+    const char* name;
+    std::vector<std::string> einhaengungen;
+    std::string ordner, medium, unterordner;
+    bool wechselbar;
+};
+class OrtTest : public Medien, public testing::WithParamInterface<Ort> {};
+TEST_P(OrtTest, ordnerGehoertZurTiefstenEinhaengung) {
+    const auto& o = GetParam();
+    einhaengen(o.einhaengungen);
+    fs::create_directories(tmp / "usb1/teile");
+    fs::create_directories(tmp / "usb10/teile");
+    fs::create_directory_symlink(tmp / "usb1/teile", tmp / "verweis");
+    LinuxWechselmedium m(tmp / "mountinfo", tmp / "class/block");
+    const Medienstand st = m.stand(tmp / o.ordner);
+    EXPECT_EQ(st.medium.einhaengepunkt, o.medium == "/" ? "/" : tmp / o.medium);
+    EXPECT_EQ(st.unterordner, o.medium == "/" ? (tmp / o.unterordner).substr(1) : o.unterordner);
+    EXPECT_EQ(m.istWechselbar(tmp / o.ordner), o.wechselbar);
+}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Orte, OrtTest, testing::Values(
+    Ort{"obenAufDemStick", {"30 8:17 usb1"}, "usb1", "usb1", "", true},
+    Ort{"unterDemStick", {"30 8:17 usb1"}, "usb1/teile", "usb1", "teile", true},
+    Ort{"gleicherAnfangIstKeinStick", {"30 8:17 usb1"}, "usb10/teile", "/", "usb10/teile", false},
+    Ort{"platteImStick", {"30 8:17 usb1", "31 8:64 usb1/teile"}, "usb1/teile", "usb1/teile", "", false},
+    Ort{"platteImStickZuerstGelistet", {"31 8:64 usb1/teile", "30 8:17 usb1"}, "usb1/teile", "usb1/teile", "", false},
+    Ort{"stickUeberPlatte", {"30 8:64 usb1", "31 8:17 usb1"}, "usb1/teile", "usb1", "teile", true},
+    Ort{"verweisAufDenStick", {"30 8:17 usb1"}, "verweis", "usb1", "teile", true}), test::zeilenname);
 // clang-format on
 
 // The drive list of the target chooser from a mountinfo as the kernel

@@ -68,6 +68,17 @@ int imKind(const std::function<int()>& f) {
     return status;
 }
 
+// The saved ID stays root, so that root can come back.
+OhneVorrecht::OhneVorrecht() : root_(::geteuid() == 0) {
+    if (root_ && ::setresuid(65534, 65534, 0) != 0)
+        throw std::runtime_error("setresuid");
+}
+
+OhneVorrecht::~OhneVorrecht() {
+    if (root_ && ::setresuid(0, 0, 0) != 0)
+        std::abort();
+}
+
 int mitDateigrenze(std::int64_t grenze, const std::function<int()>& f) {
     const int status = imKind([&] {
         ::signal(SIGXFSZ, SIG_IGN);

@@ -58,6 +58,18 @@ inline void schreibeMuster(const std::string& pfad, std::int64_t laenge) {
 int imOrdner(const std::string& ordner, std::string befehl, const std::string& name);
 // Runs `f` in a forked child and returns its wait status; its exit code is f's result.
 int imKind(const std::function<int()>& f);
+// While it lives, folder permissions apply: when the tests run as root, who
+// may read and enter any folder, the process runs as nobody.
+class OhneVorrecht {
+  public:
+    OhneVorrecht();
+    ~OhneVorrecht();
+    OhneVorrecht(const OhneVorrecht&) = delete;
+    OhneVorrecht& operator=(const OhneVorrecht&) = delete;
+
+  private:
+    bool root_;
+};
 // Runs `f` in a child whose files may not grow beyond `grenze` bytes, so that
 // a write across it is cut short; returns f's result (-1: the child died).
 int mitDateigrenze(std::int64_t grenze, const std::function<int()>& f);

@@ -27,35 +27,53 @@ class FensterX11Test : public QObject {
         QTRY_VERIFY((box.frameGeometry().center() - schirm.center()).manhattanLength() <= 2);
     }
 
-    // The splash takes the keyboard when shown; a key (or the timer, or a
-    // click on the frame) hands over exactly once.
+    // The splash takes the keyboard when shown; a key character, the timer or
+    // a left click on the frame's bare surface hands over, exactly once; a
+    // key without a character and a click elsewhere or with the right button
+    // do nothing.
     void splash_data() {
-        QTest::addColumn<QString>("weg");
-        QTest::newRow("taste") << "x";
-        QTest::newRow("escape") << "\x1b";
-        QTest::newRow("zeitgeber") << "zeit";
-        QTest::newRow("rahmen") << "Frame1";
+        QTest::addColumn<QString>("weg");  // a character, "zeit", or a control clicked
+        QTest::addColumn<int>("uebergaben");
+        QTest::newRow("taste") << "x" << 1;
+        QTest::newRow("escape") << "\x1b" << 1;
+        QTest::newRow("zeitgeber") << "zeit" << 1;
+        QTest::newRow("rahmen") << "Frame1" << 1;
+        QTest::newRow("umschalttaste") << "" << 0;
+        QTest::newRow("rechteMaustaste") << "Frame1 rechts" << 0;
+        QTest::newRow("logo") << "imgLogo" << 0;
+        QTest::newRow("produktname") << "lblProductName" << 0;
+        QTest::newRow("randAusserhalb") << "frmSplash" << 0;
     }
     void splash() {
         QFETCH(QString, weg);
-        int uebergaben = 0;
-        QPointer<frmSplash> s = new frmSplash([&] { ++uebergaben; });
+        QFETCH(int, uebergaben);
+        int n = 0;
+        QPointer<frmSplash> s = new frmSplash([&] { ++n; });
         s->show();
         QTRY_VERIFY(s->isActiveWindow() && QApplication::focusWidget() == s);
-        if (weg == u"zeit")
+        const QString name = weg.section(u' ', 0, 0);
+        if (weg == u"zeit") {
             s->timer()->start(1);
-        else if (weg == u"Frame1")
-            QTest::mouseClick(test::kind(s, "Frame1"), Qt::LeftButton, {}, QPoint(200, 20));
-        else
+        } else if (weg.isEmpty()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Shift);
+        } else if (weg.size() == 1) {
             QTest::keyClick(QApplication::focusWidget(), weg.at(0).toLatin1());
-        QTRY_COMPARE(uebergaben, 1);
+        } else {
+            QWidget* w = name == u"frmSplash" ? s.data() : test::kind(s, name.toUtf8());
+            QTest::mouseClick(w, weg.endsWith(u"rechts") ? Qt::RightButton : Qt::LeftButton, {},
+                              w == s              ? QPoint(3, 2)
+                              : name == u"Frame1" ? QPoint(200, 20)
+                                                  : QPoint());
+        }
+        QTRY_COMPARE(n, uebergaben);
         if (s)
             s->Timer1_Timer();  // a late event before the splash is gone
-        QCOMPARE(uebergaben, 1);
+        QCOMPARE(n, 1);
         QTRY_VERIFY(s.isNull());
     }
 
-    // OK is the default: Enter on System-Info clicks it.
+    // OK is the default: Space clicks the focused System-Info, Enter on it
+    // clicks OK.
     void aboutFenster() {
         SpeicherRegistrierung reg;
         reg.setzen("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
@@ -64,9 +82,12 @@ class FensterX11Test : public QObject {
         frmAbout about(reg, starter);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        test::kind(&about, "cmdSysInfo")->setFocus();
-        QTest::keyClick(test::kind(&about, "cmdSysInfo"), Qt::Key_Return);
-        QVERIFY(!about.isVisible() && starter.auftraege.empty());
+        QWidget* sysInfo = test::kind(&about, "cmdSysInfo");
+        sysInfo->setFocus();
+        QTest::keyClick(sysInfo, Qt::Key_Space);
+        QVERIFY(about.isVisible() && starter.auftraege.size() == 1);
+        QTest::keyClick(sysInfo, Qt::Key_Return);
+        QVERIFY(!about.isVisible() && starter.auftraege.size() == 1);
     }
 };
 

@@ -35,7 +35,8 @@ class ZielBoxTest : public QObject {
         Meldungen::zuruecksetzen();
         tmp = std::make_unique<test::Testordner>();
         wurzel = QString::fromStdString(tmp->pfad());
-        for (const char* d : {"a/b", "a/c/tief", "a/.versteckt"}) fs::create_directories(*tmp / d);
+        for (const char* d : {"a/b", "a/c/tief", "a/.versteckt", "a/Bach", "a/Ähre"})
+            fs::create_directories(*tmp / d);
         vorher = QDir::currentPath();
         QDir::setCurrent(pfad("/a"));
         ziele.clear();
@@ -51,15 +52,29 @@ class ZielBoxTest : public QObject {
     }
 
     // The current folder is open: its ancestors and visible subfolders are
-    // listed; typing a letter finds a folder by its name.
+    // listed, these in the order of a German dictionary (case and umlauts
+    // do not part names); typing a letter finds a folder by its name.
     void startetImAktuellenOrdner() {
         QString namen;  // the first row is the root
         for (int i = 1; i < liste()->count(); ++i) namen += "/" + liste()->item(i)->text();
-        QCOMPARE(namen, wurzel + "/a/b/c");
+        QCOMPARE(namen, wurzel + "/a/Ähre/b/Bach/c");
         QCOMPARE(liste()->currentRow(), zeile("/a"));
         liste()->setFocus();
         QTest::keyClick(liste(), Qt::Key_C);
         QCOMPARE(liste()->currentRow(), zeile("/a/c"));
+    }
+
+    // A folder that may not be listed, or listed but not entered, is not
+    // opened: the list stays on the open folder.
+    void ohneRecht() {
+        QVERIFY(test::imOrdner(wurzel.toStdString(),
+                               "chmod 755 . && mkdir -m 111 a/zu && mkdir -m 444 a/blind",
+                               "") == 0);
+        liste()->setzePfad(pfad("/a"));
+        const int zeilen = liste()->count();
+        test::OhneVorrecht als;
+        QVERIFY(!liste()->setzePfad(pfad("/a/zu")) && !liste()->setzePfad(pfad("/a/blind")));
+        QVERIFY(liste()->pfad() == pfad("/a") && liste()->count() == zeilen);
     }
 
     // From the context menu, without changing the dialog's size.

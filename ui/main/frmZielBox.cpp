@@ -73,7 +73,7 @@ bool Verzeichnisliste::setzePfad(const QString& roh) {
         return false;
     QDir ordner(pfad);
     ordner.setFilter(QDir::Dirs | QDir::NoDotAndDotDot);  // hidden folders stay out
-    ordner.setSorting(QDir::Name | QDir::IgnoreCase);
+    ordner.setSorting(QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     const QStringList unterordner = ordner.entryList();
 
     clear();
