@@ -196,10 +196,15 @@ Fehler PosixStarter::start(const Startauftrag& auftrag, std::unique_ptr<Beobacht
     int bericht[2] = {-1, -1};
     if (::pipe2(rohr, O_CLOEXEC) != 0)
         return Fehler::ausErrno(errno);
-    if (beobachtung && ::pipe2(bericht, O_CLOEXEC) != 0) {
+    // The window polls the report; a read end that could block would hang it,
+    // so that failing is a failure to start.
+    if (beobachtung &&
+        (::pipe2(bericht, O_CLOEXEC) != 0 || ::fcntl(bericht[0], F_SETFL, O_NONBLOCK) != 0)) {
         const int err = errno;
-        ::close(rohr[0]);
-        ::close(rohr[1]);
+        for (const int fd : {rohr[0], rohr[1], bericht[0], bericht[1]}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
         return Fehler::ausErrno(err);
     }
     const pid_t kind = ::fork();
@@ -263,7 +268,6 @@ Fehler PosixStarter::start(const Startauftrag& auftrag, std::unique_ptr<Beobacht
         return Fehler::ausErrno(err, auftrag.programm);
     }
     if (beobachtung) {
-        ::fcntl(bericht[0], F_SETFL, O_NONBLOCK);
         *beobachtung = std::make_unique<PosixBeobachtung>(bericht[0]);
     }
     return {};

@@ -57,7 +57,7 @@ TEST(Vfat, zweiSticksNacheinanderUnterIhremEtikett) {
     test::Anzeigeprotokoll anzeige;
     anzeige.ziel = ziel1;
     test::FehlerDateisystem dateien;
-    LinuxWechselmedium medium("/proc/self/mountinfo", tmp / "sys");
+    LinuxWechselmedium medium(dateien, "/proc/self/mountinfo", tmp / "sys");
     int fragen = 0;
     anzeige.beiMeldung = [&](const auto& m) {
         EXPECT_TRUE(dateien.ungesichert().empty()) << m.text;

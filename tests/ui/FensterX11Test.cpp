@@ -20,7 +20,8 @@ class FensterX11Test : public QObject {
 
     // The outer rectangle, frame included, sits in the middle of the screen.
     void zentriertMitRahmen() {
-        frmZielBox box(nullptr);
+        zorta::KeinWechselmedium ohne;
+        frmZielBox box(nullptr, ohne);
         box.show();
         QTRY_VERIFY(box.frameGeometry() != box.geometry());
         const QRect schirm = box.screen()->geometry();
