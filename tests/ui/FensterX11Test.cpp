@@ -62,7 +62,8 @@ class FensterX11Test : public QObject {
         reg.setzen("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
                    SpeicherRegistrierung::text("/usr/bin/hardinfo"));
         test::Startprotokoll starter;
-        frmAbout about(reg, starter);
+        PosixDateisystem dateien;
+        frmAbout about(reg, dateien, starter);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         test::kind(&about, "cmdSysInfo")->setFocus();
