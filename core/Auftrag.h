@@ -15,4 +15,10 @@ struct Auftrag {
     std::int64_t Leseposition = 0;  // source offset of the current piece
 };
 
+// The number of pieces a run writes: the source length over the piece size,
+// rounded up. REQUIRES: teilgroesse > 0.
+inline std::int64_t teilanzahl(std::int64_t quellgroesse, std::int64_t teilgroesse) {
+    return quellgroesse / teilgroesse + (quellgroesse % teilgroesse != 0 ? 1 : 0);
+}
+
 }  // namespace zorta

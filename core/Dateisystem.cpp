@@ -35,6 +35,16 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 
 }  // namespace
 
+Fehler Fehler::ausErrno(int err, const std::string& pfad) {
+    if (err == ENOENT) {
+        const std::string ordner = Ordner(pfad);
+        struct stat st {};
+        if (!ordner.empty() && (::stat(ordner.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)))
+            return nummer(fehlernr::PfadNichtGefunden);
+    }
+    return ausErrno(err);
+}
+
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
         return f;
@@ -44,7 +54,12 @@ Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
         const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
         if (luecke >= 0 && luecke < st.st_size)
             luecken_[*h] = {0, luecke};
-        ::lseek(*h, 0, SEEK_SET);
+        // SEEK_HOLE moved the position: reading from there would skip data.
+        if (::lseek(*h, 0, SEEK_SET) != 0) {
+            const int err = errno;
+            (void)schliessen(*h);
+            return Fehler::ausErrno(err, pfad);
+        }
     }
     return {};
 }
@@ -222,12 +237,23 @@ Fehler PosixDateisystem::verzeichnis(const std::string& ordner, std::vector<std:
     if (d == nullptr)
         return Fehler::ausErrno(errno, ordner);
     namen->clear();
-    while (const dirent* e = ::readdir(d)) {
+    // NULL ends the list only while errno stays 0; else the folder could not
+    // be read to its end (a pulled stick, an I/O error).
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (e == nullptr)
+            break;
         const std::string name = e->d_name;
         if (name != "." && name != "..")
             namen->push_back(name);
     }
+    const int err = errno;
     ::closedir(d);
+    if (err != 0) {
+        namen->clear();
+        return Fehler::ausErrno(err, ordner);
+    }
     return {};
 }
 
@@ -325,13 +351,47 @@ Zielplatz PosixDateisystem::zielplatz(const std::string& ordner) {
 std::int64_t PosixDateisystem::belegt(const std::string& pfad) {
     struct stat st {};
     return ::stat(pfad.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_blocks) * 512 : -1;
+Fehler PosixDateisystem::ordnerAnlegen(const std::string& pfad, bool* neu) {
+    *neu = ::mkdir(pfad.c_str(), 0777) == 0;
+    if (!*neu && errno != EEXIST)
+        return Fehler::ausErrno(errno, pfad);
+    return {};
+}
+
+Fehler PosixDateisystem::eintrag(const std::string& pfad, Eintragsart* art, bool* ausfuehrbar) {
+    struct stat st {};
+    if (::stat(pfad.c_str(), &st) != 0)
+        return Fehler::ausErrno(errno, pfad);
+    *art = S_ISREG(st.st_mode)   ? Eintragsart::Datei
+           : S_ISDIR(st.st_mode) ? Eintragsart::Ordner
+                                 : Eintragsart::Anderes;
+    *ausfuehrbar = ::access(pfad.c_str(), X_OK) == 0;
+    return {};
 }
 
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
-                     bool* offeneLuecke) {
-    const bool nullen = n > 0 && daten[0] == 0 && std::memcmp(daten, daten + 1, n - 1) == 0;
-    *offeneLuecke = nullen;
-    return nullen ? fs.ueberspringen(h, n) : fs.schreiben(h, daten, n);
+                     bool* offeneLuecke, std::size_t einheit) {
+    const auto nullen = [](const char* p, std::size_t m) {
+        return m > 0 && p[0] == 0 && std::memcmp(p, p + 1, m - 1) == 0;
+    };
+    if (einheit == 0)
+        einheit = std::max<std::size_t>(n, 1);
+    std::size_t anfang = 0;
+    while (anfang < n) {
+        const bool luecke = nullen(daten + anfang, std::min(einheit, n - anfang));
+        std::size_t ende = anfang + std::min(einheit, n - anfang);
+        while (ende < n && nullen(daten + ende, std::min(einheit, n - ende)) == luecke) {
+            ende += std::min(einheit, n - ende);
+        }
+        const std::size_t menge = ende - anfang;
+        if (Fehler f = luecke ? fs.ueberspringen(h, menge) : fs.schreiben(h, daten + anfang, menge);
+            !f.ok()) {
+            return f;
+        }
+        *offeneLuecke = luecke;
+        anfang = ende;
+    }
+    return {};
 }
 
 std::string entwurfsname(const std::string& ziel) {

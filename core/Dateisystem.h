@@ -20,6 +20,9 @@ struct Dateikennung {
     bool operator==(const Dateikennung&) const = default;
 };
 
+// What a path names, links followed.
+enum class Eintragsart { Datei, Ordner, Anderes };
+
 // Every file operation of the cutting run and of the batch interpreter goes
 // through this interface, so that tests can make any single one fail.
 // Handles are small non-negative integers; a handle stays owned by the caller
@@ -74,6 +77,12 @@ class Dateisystem {
     // The bytes a file takes on its medium, fewer than its length where it
     // has holes; -1 when unknown.
     virtual std::int64_t belegt(const std::string& /*pfad*/) { return -1; }
+    // For the removable-media probe, the start rules and the settings store:
+    // Makes the folder `pfad`; *neu is false when the name was taken already.
+    virtual Fehler ordnerAnlegen(const std::string& pfad, bool* neu) = 0;
+    // What `pfad` names and whether this process may run it; fails (53, 76)
+    // when it names nothing.
+    virtual Fehler eintrag(const std::string& pfad, Eintragsart* art, bool* ausfuehrbar) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -96,6 +105,8 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+    Fehler ordnerAnlegen(const std::string& pfad, bool* neu) override;
+    Fehler eintrag(const std::string& pfad, Eintragsart* art, bool* ausfuehrbar) override;
 
     Zielplatz zielplatz(const std::string& ordner) override;
     std::int64_t belegt(const std::string& pfad) override;
@@ -139,11 +150,13 @@ class OffeneDatei {
     Dateisystem::Handle h_ = -1;
 };
 
-// Writes one block of output; a block of zeros becomes a hole, so that sparse
-// sources give sparse pieces. *offeneLuecke tells the caller whether the
-// output now ends in a hole that laengeAnPosition must close.
+// Writes `n` bytes of output, leaving each run of all-zero units of `einheit`
+// bytes (0: the whole block is one unit) as a hole and writing each run of
+// the others with one call, so that sparse sources give sparse output.
+// *offeneLuecke tells the caller whether the output now ends in a hole that
+// laengeAnPosition must close.
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
-                     bool* offeneLuecke);
+                     bool* offeneLuecke, std::size_t einheit = 0);
 
 // Creates the draft of `ziel` beside it under a hidden name of its own, for
 // output that is renamed over `ziel` only once it is complete. The name

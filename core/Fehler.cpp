@@ -1,10 +1,6 @@
 #include "Fehler.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-
-#include "Pfade.h"
 
 namespace zorta {
 
@@ -98,15 +94,8 @@ Fehler Fehler::ausErrno(int err) {
     return nummer(nummerVonErrno(err));
 }
 
-Fehler Fehler::ausErrno(int err, const std::string& pfad) {
-    if (err == ENOENT) {
-        std::string ordner = Ordner(pfad);
-        struct stat st {};
-        if (!ordner.empty() && (::stat(ordner.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
-            return nummer(fehlernr::PfadNichtGefunden);
-        }
-    }
-    return ausErrno(err);
+std::string fehlerText(const Fehler& f) {
+    return "Fehler " + std::to_string(f.nummer()) + " (" + f.beschreibung() + ")";
 }
 
 std::string zahlMitVorzeichenstelle(long long n) {

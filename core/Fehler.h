@@ -15,7 +15,9 @@ class Fehler {
 
     static Fehler ausErrno(int err);
     // Like ausErrno, but tells "path not found" (76) from "file not found"
-    // (53) for ENOENT by looking whether the folder of `pfad` exists.
+    // (53) for ENOENT by looking whether the folder of `pfad` exists. For an
+    // error of the real file system: it looks there, and so lives with
+    // PosixDateisystem (Dateisystem.cpp).
     static Fehler ausErrno(int err, const std::string& pfad);
     static Fehler nummer(int n);  // a fixed entry of the table
 
@@ -47,6 +49,9 @@ inline constexpr int PfadDateiZugriff = 75;
 inline constexpr int PfadNichtGefunden = 76;
 inline constexpr int Abbruch = 32755;  // the file dialog was cancelled
 }  // namespace fehlernr
+
+// "Fehler 53 (Datei nicht gefunden)", as the interpreter's result lines name it.
+std::string fehlerText(const Fehler& f);
 
 // The number as the message boxes print it: a blank where the sign of a
 // negative number would stand (" 53", "-5").

@@ -14,26 +14,19 @@ namespace zorta {
 
 namespace {
 
-bool unter(const std::string& pfad, const std::string& ort) {
-    if (ort == "/")
-        return true;
-    return pfad.compare(0, ort.size(), ort) == 0 &&
-           (pfad.size() == ort.size() || pfad[ort.size()] == '/');
-}
-
 bool systemort(const std::string& punkt) {
     static const char* const kSystem[] = {"/proc", "/sys", "/dev", "/run",  "/boot",
                                           "/etc",  "/usr", "/var", "/snap", "/tmp"};
-    if (unter(punkt, "/run/media"))
+    if (liegtUnter(punkt, "/run/media"))
         return false;
     return std::any_of(std::begin(kSystem), std::end(kSystem),
-                       [&](const char* s) { return unter(punkt, s); });
+                       [&](const char* s) { return liegtUnter(punkt, s); });
 }
 
 }  // namespace
 
 std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim,
-                                const Datentraegerkunde& kunde) {
+                                const LinuxWechselmedium* medium) {
     std::vector<Laufwerk> liste = {{"/ (Dateisystem)", "/"}};
     if (!heim.empty() && heim != "/")
         liste.push_back({"Persönlicher Ordner (" + heim + ")", heim});
@@ -45,8 +38,8 @@ std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const s
             std::any_of(liste.begin(), liste.end(), [&](const Laufwerk& l) { return l.pfad == p; });
         if (bekannt)
             continue;
-        if (kunde.wechselbar && kunde.wechselbar(e.geraet)) {
-            std::string etikett = kunde.etikett ? kunde.etikett(e.quelle) : "";
+        if (medium != nullptr && medium->geraetWechselbar(e.geraet)) {
+            std::string etikett = medium->etikett(e.quelle);
             if (etikett.empty())
                 etikett = Dateiname(p);  // automounters name the folder after the label
             liste.push_back({"Wechselmedium " + etikett + " (" + p + ")", p});
@@ -90,10 +83,22 @@ std::string etikettVon(const std::string& quelle, const std::string& nachEtikett
     return etikett;
 }
 
+std::vector<Laufwerk> Wechselmedium::laufwerke(const std::string& heim) {
+    return zorta::laufwerke({}, heim);
+}
+
+std::vector<Laufwerk> LinuxWechselmedium::laufwerke(const std::string& heim) {
+    return zorta::laufwerke(einhaengungenLesen(mountinfo_), heim, this);
+}
+
+std::string LinuxWechselmedium::etikett(const std::string& quelle) const {
+    return etikettVon(quelle, nachEtikett_);
+}
+
 std::size_t laufwerkVon(const std::vector<Laufwerk>& liste, const std::string& ordner) {
     std::size_t beste = 0, laenge = 0;
     for (std::size_t i = 0; i < liste.size(); ++i) {
-        if (unter(ordner, liste[i].pfad) && liste[i].pfad.size() >= laenge) {
+        if (liegtUnter(ordner, liste[i].pfad) && liste[i].pfad.size() >= laenge) {
             beste = i;
             laenge = liste[i].pfad.size();
         }

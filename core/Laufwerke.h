@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,26 +7,13 @@
 
 namespace zorta {
 
-// One entry of the target chooser's drive list.
-struct Laufwerk {
-    std::string bezeichnung;
-    std::string pfad;
-    bool operator==(const Laufwerk&) const = default;
-};
-
-// What the list asks about a mounted volume; replaced in tests.
-struct Datentraegerkunde {
-    std::function<bool(const std::string& geraet)> wechselbar;      // "major:minor"
-    std::function<std::string(const std::string& quelle)> etikett;  // "" when it has none
-};
-
 // The roots a user writes to: the file-system root, the home folder, and
 // every mounted volume a file manager shows (removable media, other disks,
 // network shares). Pseudo file systems and system places are left out.
 // Removable media are named by label and mount point, so that two sticks
-// can be told apart.
+// can be told apart; `medium` tells which are removable (none without it).
 std::vector<Laufwerk> laufwerke(const std::vector<Einhaengung>& tabelle, const std::string& heim,
-                                const Datentraegerkunde& kunde = {});
+                                const LinuxWechselmedium* medium = nullptr);
 
 // The label of the device `quelle` (e.g. /dev/sdb1) from the links in
 // `nachEtikett`, as udev lays them out; "" when none points at it.

@@ -33,6 +33,23 @@ std::string Ordnerpraefix(const std::string& ordner) {
     return ordner + Trenner;
 }
 
+bool liegtUnter(const std::string& pfad, const std::string& ordner) {
+    if (pfad.empty() || pfad[0] != Trenner || ordner.empty() || ordner[0] != Trenner)
+        return false;
+    std::size_t n = ordner.size();
+    while (n > 1 && ordner[n - 1] == Trenner) --n;  // "/mnt/" is "/mnt"
+    if (n == 1)
+        return true;
+    return pfad.compare(0, n, ordner, 0, n) == 0 && (pfad.size() == n || pfad[n] == Trenner);
+}
+
+std::string trim(const std::string& text, const char* zeichen) {
+    const auto a = text.find_first_not_of(zeichen);
+    if (a == std::string::npos)
+        return "";
+    return text.substr(a, text.find_last_not_of(zeichen) - a + 1);
+}
+
 std::string Stuecknummer(std::int64_t nummer) {
     std::string ziffern = std::to_string(nummer);
     if (ziffern.size() < 3)

@@ -22,6 +22,13 @@ std::string Ordner(const std::string& path);
 // The folder caption followed by one separator, unless it already ends in one.
 std::string Ordnerpraefix(const std::string& ordner);
 
+// True when the absolute path `pfad` is `ordner` or lies below it; "/"
+// holds every absolute path, and a relative path lies under no folder.
+bool liegtUnter(const std::string& pfad, const std::string& ordner);
+
+// `text` without the characters of `zeichen` at its start and end.
+std::string trim(const std::string& text, const char* zeichen = " \t");
+
 // A piece number with the mask "000": at least three digits, zero-padded.
 std::string Stuecknummer(std::int64_t nummer);
 

@@ -1,12 +1,8 @@
 #include "Registrierung.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -16,16 +12,27 @@ namespace zorta {
 
 namespace {
 
-std::string trim(const std::string& s) {
-    const auto a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos)
-        return "";
-    return s.substr(a, s.find_last_not_of(" \t\r") - a + 1);
+// Lines of the file may end in CR LF.
+constexpr const char* kLeer = " \t\r";
+
+bool istDatei(Dateisystem& fs, const std::string& pfad, bool mussAusfuehrbarSein = false) {
+    Eintragsart art{};
+    bool ausfuehrbar = false;
+    return fs.eintrag(pfad, &art, &ausfuehrbar).ok() && art == Eintragsart::Datei &&
+           (ausfuehrbar || !mussAusfuehrbarSein);
 }
 
-bool istDatei(const std::string& pfad) {
-    struct stat st {};
-    return ::stat(pfad.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+// The whole file; "" when it cannot be read (a missing store is an empty one).
+std::string textVon(Dateisystem& fs, const std::string& pfad) {
+    OffeneDatei datei(fs);
+    std::string text;
+    if (!fs.oeffneLesen(pfad, datei.ziel()).ok())
+        return text;
+    char puffer[4096];
+    std::size_t n = 0;
+    while (fs.lesen(datei.handle(), puffer, sizeof puffer, &n).ok() && n > 0)
+        text.append(puffer, n);
+    return text;
 }
 
 // The whole of `s` as a number of at most `hoechstens`; throws otherwise,
@@ -53,7 +60,7 @@ bool wertLesen(const std::string& rest, Registerwert* w) {
     const auto doppelpunkt = rest.find(':');
     if (doppelpunkt == std::string::npos)
         return false;
-    const std::string typ = kleinAscii(trim(rest.substr(0, doppelpunkt)));
+    const std::string typ = kleinAscii(trim(rest.substr(0, doppelpunkt), kLeer));
     const std::string inhalt = rest.substr(doppelpunkt + 1);
     try {
         if (typ == "reg_sz" || typ == "reg_expand_sz") {
@@ -61,7 +68,7 @@ bool wertLesen(const std::string& rest, Registerwert* w) {
             if (typ == "reg_expand_sz")
                 w->typ = 2;
         } else if (typ == "reg_dword") {
-            const auto zahl = static_cast<std::uint32_t>(ganzeZahl(trim(inhalt), 0, 0xffffffff));
+            const auto zahl = static_cast<std::uint32_t>(ganzeZahl(trim(inhalt, kLeer), 0, 0xffffffff));
             w->typ = REG_DWORD;
             w->daten = {static_cast<unsigned char>(zahl), static_cast<unsigned char>(zahl >> 8),
                         static_cast<unsigned char>(zahl >> 16),
@@ -128,31 +135,31 @@ bool SpeicherRegistrierung::abfragen(Schluessel schluessel, const std::string& n
 
 void SpeicherRegistrierung::schliessen(Schluessel) {}
 
-IniRegistrierung::IniRegistrierung(std::string datei, Werkzeugsuche suche)
-    : datei_(std::move(datei)), suche_(std::move(suche)) {}
+IniRegistrierung::IniRegistrierung(std::string datei, Dateisystem& fs, Werkzeugsuche suche)
+    : datei_(std::move(datei)), fs_(fs), suche_(std::move(suche)) {}
 
 void IniRegistrierung::laden() {
     leeren();
-    std::ifstream in(datei_);
+    std::istringstream in(textVon(fs_, datei_));
     std::string zeile, abschnitt;
     while (std::getline(in, zeile)) {
-        zeile = trim(zeile);
+        zeile = trim(zeile, kLeer);
         if (zeile.empty() || zeile[0] == '#' || zeile[0] == ';')
             continue;
         if (zeile.front() == '[' && zeile.back() == ']') {
-            abschnitt = trim(zeile.substr(1, zeile.size() - 2));
+            abschnitt = trim(zeile.substr(1, zeile.size() - 2), kLeer);
             continue;
         }
         const auto gleich = zeile.find('=');
         Registerwert w;
         if (!abschnitt.empty() && gleich != std::string::npos &&
             wertLesen(zeile.substr(gleich + 1), &w)) {
-            setzen(abschnitt, trim(zeile.substr(0, gleich)), std::move(w));
+            setzen(abschnitt, trim(zeile.substr(0, gleich), kLeer), std::move(w));
         }
     }
     static const std::string kPfad = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-    if (!hat(kPfad, "PATH") && suche_) {
-        const std::string werkzeug = suche_();
+    if (!hat(kPfad, "PATH")) {
+        const std::string werkzeug = suche_ ? suche_() : systemwerkzeugAufPath(fs_);
         if (!werkzeug.empty())
             setzen(kPfad, "PATH", text(werkzeug));
     }
@@ -164,7 +171,7 @@ bool IniRegistrierung::oeffnen(std::uint32_t wurzel, const std::string& pfad, st
     return SpeicherRegistrierung::oeffnen(wurzel, pfad, zugriff, schluessel);
 }
 
-std::string IniRegistrierung::systemwerkzeugAufPath() {
+std::string IniRegistrierung::systemwerkzeugAufPath(Dateisystem& fs) {
     static const char* const kWerkzeuge[] = {"hardinfo2",           "hardinfo",
                                              "kinfocenter",         "gnome-system-monitor",
                                              "mate-system-monitor", "xfce4-taskmanager"};
@@ -178,7 +185,7 @@ std::string IniRegistrierung::systemwerkzeugAufPath() {
             if (o.empty())
                 continue;
             const std::string kandidat = Ordnerpraefix(o) + w;
-            if (istDatei(kandidat) && ::access(kandidat.c_str(), X_OK) == 0)
+            if (istDatei(fs, kandidat, true))
                 return kandidat;
         }
     }
@@ -224,7 +231,7 @@ bool GetKeyValue(Registrierung& reg, std::uint32_t KeyRoot, const std::string& K
     return true;
 }
 
-void StartSysInfo(Registrierung& reg, Starter& starter,
+void StartSysInfo(Registrierung& reg, Dateisystem& fs, Starter& starter,
                   const std::function<void(const std::string&)>& meldung) {
     static const std::string kPfadSchluessel = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
     static const std::string kOrtSchluessel = "SOFTWARE\\Microsoft\\Shared Tools Location";
@@ -235,7 +242,7 @@ void StartSysInfo(Registrierung& reg, Starter& starter,
     if (!GetKeyValue(reg, HKEY_LOCAL_MACHINE, kPfadSchluessel, "PATH", SysInfoPath, &fehler)) {
         if (!fehler.ok() ||
             !GetKeyValue(reg, HKEY_LOCAL_MACHINE, kOrtSchluessel, "MSINFO", SysInfoPath, &fehler) ||
-            !istDatei(SysInfoPath + kDatei)) {
+            !istDatei(fs, SysInfoPath + kDatei)) {
             meldung(SysInfoNichtVerfuegbar);
             return;
         }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Dateisystem.h"
 #include "Fehler.h"
 #include "Starter.h"
 
@@ -63,24 +64,26 @@ class SpeicherRegistrierung : public Registrierung {
 // "Name=REG_SZ:text", "Name=REG_DWORD:260", "Name=hex(N):04,01,00,00" for
 // raw bytes of type N; a line whose number does not fit its type is no
 // value. A missing file is an empty store. The file is read again at every
-// opened key. When it has no tool path of its own, the first
-// system-information program on PATH answers for it.
+// opened key, through `fs`, which must outlive the store. When it has no tool
+// path of its own, the first system-information program on PATH answers for
+// it (`suche`; by default systemwerkzeugAufPath).
 class IniRegistrierung final : public SpeicherRegistrierung {
   public:
     static constexpr const char* Standardpfad = "/etc/xdg/Velmorix/registry.ini";
     using Werkzeugsuche = std::function<std::string()>;
 
-    explicit IniRegistrierung(std::string datei, Werkzeugsuche suche = systemwerkzeugAufPath);
+    IniRegistrierung(std::string datei, Dateisystem& fs, Werkzeugsuche suche = {});
     bool oeffnen(std::uint32_t wurzel, const std::string& pfad, std::uint32_t zugriff,
                  Schluessel* schluessel) override;
 
     // hardinfo2, hardinfo, kinfocenter, gnome-system-monitor,
     // mate-system-monitor, xfce4-taskmanager: the first found on PATH.
-    static std::string systemwerkzeugAufPath();
+    static std::string systemwerkzeugAufPath(Dateisystem& fs);
 
   private:
     void laden();
     std::string datei_;
+    Dateisystem& fs_;
     Werkzeugsuche suche_;
 };
 
@@ -95,7 +98,7 @@ inline constexpr const char* SysInfoNichtVerfuegbar =
 
 // Starts the system-information tool found through the two look-ups, or
 // calls `meldung` with the not-available text.
-void StartSysInfo(Registrierung& reg, Starter& starter,
+void StartSysInfo(Registrierung& reg, Dateisystem& fs, Starter& starter,
                   const std::function<void(const std::string&)>& meldung);
 
 }  // namespace zorta

@@ -1,10 +1,5 @@
 #include "Reparatur.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "Pfade.h"
 
 namespace zorta {
@@ -14,12 +9,13 @@ std::string fehlermeldungReparatur(const Fehler& f) {
            "\r\rFehlerbeschreibung : " + f.beschreibung();
 }
 
-Fehler startauftragFuer(const std::string& datei, const std::string& interpreter,
+Fehler startauftragFuer(const std::string& datei, const std::string& interpreter, Dateisystem& fs,
                         Startauftrag* auftrag) {
-    struct stat st {};
-    if (::stat(datei.c_str(), &st) != 0)
-        return Fehler::ausErrno(errno, datei);
-    if (!S_ISREG(st.st_mode))
+    Eintragsart art{};
+    bool ausfuehrbar = false;
+    if (Fehler f = fs.eintrag(datei, &art, &ausfuehrbar); !f.ok())
+        return f;
+    if (art != Eintragsart::Datei)
         return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
     const std::string name = kleinAscii(Dateiname(datei));
     const auto endetMit = [&](const std::string& e) {
@@ -29,7 +25,7 @@ Fehler startauftragFuer(const std::string& datei, const std::string& interpreter
     if (endetMit(".bat") || endetMit(".cmd")) {
         a.programm = interpreter;
         a.argumente = {datei};
-    } else if (::access(datei.c_str(), X_OK) == 0) {
+    } else if (ausfuehrbar) {
         a.programm = datei;
     } else {
         return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
@@ -41,19 +37,20 @@ Fehler startauftragFuer(const std::string& datei, const std::string& interpreter
     return {};
 }
 
-Fehler batchdateiStarten(const std::string& datei, const std::string& interpreter,
+Fehler batchdateiStarten(const std::string& datei, const std::string& interpreter, Dateisystem& fs,
                          Starter& starter) {
     Startauftrag a;
-    if (Fehler f = startauftragFuer(datei, interpreter, &a); !f.ok())
+    if (Fehler f = startauftragFuer(datei, interpreter, fs, &a); !f.ok())
         return f;
     return starter.starten(a);
 }
 
 Fehler batchdateiBeobachtetStarten(const std::string& datei, const std::string& interpreter,
-                                   Starter& starter, std::unique_ptr<Beobachtung>* beobachtung) {
+                                   Dateisystem& fs, Starter& starter,
+                                   std::unique_ptr<Beobachtung>* beobachtung) {
     beobachtung->reset();
     Startauftrag a;
-    if (Fehler f = startauftragFuer(datei, interpreter, &a); !f.ok())
+    if (Fehler f = startauftragFuer(datei, interpreter, fs, &a); !f.ok())
         return f;
     return a.programm == interpreter ? starter.beobachtetStarten(a, beobachtung)
                                      : starter.starten(a);

@@ -45,13 +45,6 @@ bool leer(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string trim(const std::string& s) {
-    std::size_t a = 0, e = s.size();
-    while (a < e && leer(s[a])) ++a;
-    while (e > a && leer(s[e - 1])) --e;
-    return s.substr(a, e - a);
-}
-
 std::string zuVieleTeile() {
     return "Mehr als " + std::to_string(kTeileHoechstens) + " Teile";
 }
@@ -237,8 +230,7 @@ class Ausfuehrung {
     }
     Fehler finden(const std::string& name, std::string* gefunden, bool* da);
     int scheitern(const std::string& ziel, const Fehler& f) {
-        lauf_.meldung += ziel + " wurde nicht zusammengesetzt: Fehler " +
-                         std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+        lauf_.meldung += ziel + " wurde nicht zusammengesetzt: " + fehlerText(f) + ".\n";
         return stapelstatus::KopierFehler;
     }
     Fehler verbinden(const std::vector<std::string>& quellen, Dateisystem::Handle aus,
@@ -601,8 +593,8 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
     const auto lesen = [&](const std::string& pfad, std::string* text) {
         bool zuGross = false;
         if (Fehler f = dateiLesen(fs, pfad, text, &zuGross); !f.ok()) {
-            lauf.meldung += Dateiname(pfad) + " kann nicht gelesen werden: Fehler " +
-                            std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+            lauf.meldung +=
+                Dateiname(pfad) + " kann nicht gelesen werden: " + fehlerText(f) + ".\n";
             return stapelstatus::KopierFehler;
         }
         if (zuGross) {
@@ -621,8 +613,8 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
     bool da = false;
     if (Dateiname(pruefdatei).size() <= NAME_MAX) {
         if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
-            lauf.meldung += Dateiname(pruefdatei) + " kann nicht gelesen werden: Fehler " +
-                            std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+            lauf.meldung +=
+                Dateiname(pruefdatei) + " kann nicht gelesen werden: " + fehlerText(f) + ".\n";
             return stapelstatus::KopierFehler;
         }
     }

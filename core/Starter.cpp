@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 
 namespace zorta {
@@ -18,6 +19,14 @@ namespace zorta {
 namespace {
 
 constexpr std::size_t kMeldungHoechstens = 4096;
+
+// The descriptors of a start that failed; -1 stands for one never opened.
+void alleSchliessen(std::initializer_list<int> fds) {
+    for (const int fd : fds) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
 
 [[noreturn]] void scheitere(int rohr, int err) {
     (void)!::write(rohr, &err, sizeof err);
@@ -196,19 +205,18 @@ Fehler PosixStarter::start(const Startauftrag& auftrag, std::unique_ptr<Beobacht
     int bericht[2] = {-1, -1};
     if (::pipe2(rohr, O_CLOEXEC) != 0)
         return Fehler::ausErrno(errno);
-    if (beobachtung && ::pipe2(bericht, O_CLOEXEC) != 0) {
+    // The window polls the report; a read end that could block would hang it,
+    // so that failing is a failure to start.
+    if (beobachtung &&
+        (::pipe2(bericht, O_CLOEXEC) != 0 || ::fcntl(bericht[0], F_SETFL, O_NONBLOCK) != 0)) {
         const int err = errno;
-        ::close(rohr[0]);
-        ::close(rohr[1]);
+        alleSchliessen({rohr[0], rohr[1], bericht[0], bericht[1]});
         return Fehler::ausErrno(err);
     }
     const pid_t kind = ::fork();
     if (kind < 0) {
         const int err = errno;
-        for (const int fd : {rohr[0], rohr[1], bericht[0], bericht[1]}) {
-            if (fd >= 0)
-                ::close(fd);
-        }
+        alleSchliessen({rohr[0], rohr[1], bericht[0], bericht[1]});
         return Fehler::ausErrno(err);
     }
     if (kind == 0) {
@@ -263,7 +271,6 @@ Fehler PosixStarter::start(const Startauftrag& auftrag, std::unique_ptr<Beobacht
         return Fehler::ausErrno(err, auftrag.programm);
     }
     if (beobachtung) {
-        ::fcntl(bericht[0], F_SETFL, O_NONBLOCK);
         *beobachtung = std::make_unique<PosixBeobachtung>(bericht[0]);
     }
     return {};

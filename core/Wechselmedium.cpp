@@ -3,16 +3,14 @@
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <set>
 #include <sstream>
 
 #include "Dateisystem.h"
+#include "Pfade.h"
 
 namespace zorta {
 
@@ -47,13 +45,6 @@ std::string aufgeloest(const std::string& pfad) {
     if (::realpath(pfad.c_str(), puffer) == nullptr)
         return "";
     return puffer;
-}
-
-bool liegtUnter(const std::string& pfad, const std::string& punkt) {
-    if (punkt == "/")
-        return !pfad.empty() && pfad[0] == '/';
-    return pfad.compare(0, punkt.size(), punkt) == 0 &&
-           (pfad.size() == punkt.size() || pfad[punkt.size()] == '/');
 }
 
 }  // namespace
@@ -99,8 +90,12 @@ bool istPseudoDateisystem(const std::string& typ) {
     return kPseudo.count(typ) != 0;
 }
 
-LinuxWechselmedium::LinuxWechselmedium(std::string mountinfo, std::string sysBlock)
-    : mountinfo_(std::move(mountinfo)), sysBlock_(std::move(sysBlock)) {}
+LinuxWechselmedium::LinuxWechselmedium(Dateisystem& fs, std::string mountinfo, std::string sysBlock,
+                                       std::string nachEtikett)
+    : fs_(fs),
+      mountinfo_(std::move(mountinfo)),
+      sysBlock_(std::move(sysBlock)),
+      nachEtikett_(std::move(nachEtikett)) {}
 
 std::string LinuxWechselmedium::blockgeraet(const std::string& majorMinor) const {
     DIR* d = ::opendir(sysBlock_.c_str());
@@ -162,19 +157,18 @@ bool gleicheEinhaengung(const Einhaengung& a, const Einhaengung& b) {
 }
 
 // `unterordner` below `punkt`, made where missing.
-Folge ordnerAuf(const std::string& punkt, const std::string& unterordner) {
+Folge ordnerAuf(Dateisystem& fs, const std::string& punkt, const std::string& unterordner) {
     std::string ziel = punkt == "/" ? "" : punkt;
     std::istringstream teile(unterordner);
     for (std::string teil; std::getline(teile, teil, '/');) {
         const std::string oben = ziel.empty() ? "/" : ziel;
         ziel += "/" + teil;
-        if (::mkdir(ziel.c_str(), 0777) == 0) {
-            // The new folder's name lives in the folder above it.
-            if (Fehler f = PosixDateisystem().ordnerSichern(oben); !f.ok())
-                return Folge::gescheitert(f);
-        } else if (errno != EEXIST) {
-            return Folge::gescheitert(Fehler::ausErrno(errno, ziel));
-        }
+        bool neu = false;
+        if (Fehler f = fs.ordnerAnlegen(ziel, &neu); !f.ok())
+            return Folge::gescheitert(f);
+        // The new folder's name lives in the folder above it.
+        if (Fehler f = neu ? fs.ordnerSichern(oben) : Fehler{}; !f.ok())
+            return Folge::gescheitert(f);
     }
     return Folge::weiter(ziel.empty() ? "/" : ziel);
 }
@@ -196,7 +190,7 @@ Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& v
         // A stick of the same label may have taken the old one's place.
         if (!aufgeloest(ordner).empty())
             return Folge::weiter(ordner);
-        return ordnerAuf(vorher.medium.einhaengepunkt, vorher.unterordner);
+        return ordnerAuf(fs_, vorher.medium.einhaengepunkt, vorher.unterordner);
     }
 
     std::vector<const Einhaengung*> neue;
@@ -213,7 +207,7 @@ Folge LinuxWechselmedium::folgen(const std::string& ordner, const Medienstand& v
     }
     if (neue.size() != 1)
         return Folge::nochmal(static_cast<int>(neue.size()));
-    return ordnerAuf(neue[0]->einhaengepunkt, vorher.unterordner);
+    return ordnerAuf(fs_, neue[0]->einhaengepunkt, vorher.unterordner);
 }
 
 }  // namespace zorta

@@ -7,6 +7,8 @@
 
 namespace zorta {
 
+class Dateisystem;
+
 // One line of the mount table, decoded.
 struct Einhaengung {
     std::string geraet;  // "major:minor"
@@ -24,6 +26,13 @@ struct Medienstand {
     Einhaengung medium;        // the mount that held the target folder
     bool blockgeraet = false;  // ... and had a block device to watch
     std::string unterordner;   // the target folder below that mount point; "" at its top
+};
+
+// One entry of the target chooser's drive list.
+struct Laufwerk {
+    std::string bezeichnung;
+    std::string pfad;
+    bool operator==(const Laufwerk&) const = default;
 };
 
 // Where the run goes on after a next-disk prompt.
@@ -53,6 +62,9 @@ class Wechselmedium {
     // counts), the folder at the same place below its mount point, made when
     // missing; else an empty folder (ask again).
     virtual Folge folgen(const std::string& ordner, const Medienstand& vorher) = 0;
+    // The target chooser's drive list (laufwerke() in Laufwerke.h) for the
+    // home folder `heim`; without a mount table only the root and `heim`.
+    virtual std::vector<Laufwerk> laufwerke(const std::string& heim);
 };
 
 // For targets that never prompt (benchmarks, tools).
@@ -65,24 +77,31 @@ class KeinWechselmedium final : public Wechselmedium {
     }
 };
 
-// Reads /proc/self/mountinfo and /sys/class/block; both places can be moved
-// into a test folder.
+// Reads /proc/self/mountinfo, /sys/class/block and udev's label links; each
+// place can be moved into a test folder. Folders on the new medium are made
+// through `fs`, which must outlive this probe.
 class LinuxWechselmedium final : public Wechselmedium {
   public:
-    explicit LinuxWechselmedium(std::string mountinfo = "/proc/self/mountinfo",
-                                std::string sysBlock = "/sys/class/block");
+    explicit LinuxWechselmedium(Dateisystem& fs, std::string mountinfo = "/proc/self/mountinfo",
+                                std::string sysBlock = "/sys/class/block",
+                                std::string nachEtikett = "/dev/disk/by-label");
     bool istWechselbar(const std::string& ordner) override;
     Medienstand stand(const std::string& ordner) override;
     Folge folgen(const std::string& ordner, const Medienstand& vorher) override;
+    std::vector<Laufwerk> laufwerke(const std::string& heim) override;
     // True for a device ("major:minor") whose disk says it is removable.
     bool geraetWechselbar(const std::string& majorMinor) const;
+    // The label of the device `quelle` (e.g. /dev/sdb1); "" when it has none.
+    std::string etikett(const std::string& quelle) const;
 
   private:
     // The device's folder in sysfs, its disk's for a partition; "" when the
     // device is gone or was never a block device.
     std::string blockgeraet(const std::string& majorMinor) const;
+    Dateisystem& fs_;
     std::string mountinfo_;
     std::string sysBlock_;
+    std::string nachEtikett_;
 };
 
 // The mount that holds `pfad` (already resolved): the one with the longest

@@ -25,40 +25,6 @@ std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordn
            " geschrieben.";
 }
 
-namespace {
-
-bool nullen(const char* p, std::size_t n) {
-    return n > 0 && p[0] == 0 && std::memcmp(p, p + 1, n - 1) == 0;
-}
-
-// Writes `n` bytes, leaving each run of all-zero units of Blockgroesse as a
-// hole and writing each run of the others with one call.
-Fehler ausgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
-                bool* offeneLuecke) {
-    std::size_t anfang = 0;
-    while (anfang < n) {
-        std::size_t einheit = std::min(Blockgroesse, n - anfang);
-        const bool luecke = nullen(daten + anfang, einheit);
-        std::size_t ende = anfang + einheit;
-        while (ende < n) {
-            einheit = std::min(Blockgroesse, n - ende);
-            if (nullen(daten + ende, einheit) != luecke)
-                break;
-            ende += einheit;
-        }
-        const std::size_t menge = ende - anfang;
-        if (Fehler f = luecke ? fs.ueberspringen(h, menge) : fs.schreiben(h, daten + anfang, menge);
-            !f.ok()) {
-            return f;
-        }
-        *offeneLuecke = luecke;
-        anfang = ende;
-    }
-    return {};
-}
-
-}  // namespace
-
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
                      Dateisystem::Handle ziel, Pruefsumme& summe, Zerlegungsanzeige* anzeige) {
     std::int64_t rest = anzahl;
@@ -75,7 +41,7 @@ Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle q
         if (gelesen < laenge)
             return Fehler::nummer(fehlernr::HinterDateiende);
         summe.einspeisen(laenge);
-        if (Fehler f = ausgeben(fs, ziel, puffer, laenge, &luecke); !f.ok())
+        if (Fehler f = blockAusgeben(fs, ziel, puffer, laenge, &luecke, Blockgroesse); !f.ok())
             return f;
         rest -= static_cast<std::int64_t>(laenge);
     }
@@ -133,8 +99,7 @@ Ausgang Lauf::ausfuehren() {
     // Only stale job state leads here; a loop with no progress must not start.
     if (a_.Teilgröße <= 0 || a_.Quellgröße <= 0)
         return ablehnen(texte::UngueltigerAuftrag);
-    const std::int64_t anzahl =
-        a_.Quellgröße / a_.Teilgröße + (a_.Quellgröße % a_.Teilgröße != 0 ? 1 : 0);
+    const std::int64_t anzahl = teilanzahl(a_.Quellgröße, a_.Teilgröße);
     schritt_ = static_cast<double>(anz_.fortschrittMaximum()) / static_cast<double>(anzahl);
 
     ordner_ = anz_.zielverzeichnis();

@@ -35,6 +35,10 @@ class KeinDateisystem final : public zorta::Dateisystem {
     }
     zorta::Fehler sichern(Handle) override { return nein(); }
     zorta::Fehler ordnerSichern(const std::string&) override { return nein(); }
+    zorta::Fehler ordnerAnlegen(const std::string&, bool*) override { return nein(); }
+    zorta::Fehler eintrag(const std::string&, zorta::Eintragsart*, bool*) override {
+        return nein();
+    }
 };
 
 }  // namespace

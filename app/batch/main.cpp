@@ -1,5 +1,6 @@
 // zorta-batch FILE: runs a rejoin batch file in the current folder. The exit
 // status and the result lines on standard error are described in Stapel.h.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,9 +32,15 @@ int main(int argc, char* argv[]) {
     zorta::stapelSignaleAbfangen();
     zorta::PosixDateisystem fs;
     zorta::Stapellauf lauf;
-    const int status = zorta::stapeldateiAusfuehren(argv[1], lauf, fs);
-    std::fputs(lauf.ausgabe.c_str(), stdout);
-    std::fflush(stdout);
-    std::fputs(lauf.meldung.c_str(), stderr);
+    // Output that could not be written (a full disk, a closed pipe) fails the
+    // run: a caller must not take a lost report for a complete one.
+    int status = zorta::stapeldateiAusfuehren(argv[1], lauf, fs);
+    if (std::fputs(lauf.ausgabe.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        lauf.meldung += "Die Ausgabe konnte nicht geschrieben werden: " +
+                        zorta::fehlerText(zorta::Fehler::ausErrno(errno)) + ".\n";
+        status = status == zorta::stapelstatus::Ok ? zorta::stapelstatus::KopierFehler : status;
+    }
+    if (std::fputs(lauf.meldung.c_str(), stderr) < 0 || std::fflush(stderr) != 0)
+        return status == zorta::stapelstatus::Ok ? zorta::stapelstatus::KopierFehler : status;
     return status;
 }

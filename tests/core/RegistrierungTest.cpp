@@ -32,11 +32,12 @@ TEST_P(StartSysInfoTest, startetDasWerkzeugOderMeldetEs) {
                                           (c.ort ? "MSINFO=REG_SZ:" + tmp.pfad() : "") + "\n");
     if (c.werkzeugImOrt)
         test::schreibeText(tmp / "MSINFO32.EXE", "");
-    IniRegistrierung reg(tmp / "r.ini", [&] { return c.aufPath; });
+    test::FehlerDateisystem dateien;
+    IniRegistrierung reg(tmp / "r.ini", dateien, [&] { return c.aufPath; });
     test::Startprotokoll starter;
     starter.antwort = c.startfehler ? Fehler::nummer(c.startfehler) : Fehler{};
     std::vector<std::string> meldungen;
-    StartSysInfo(reg, starter, [&](const std::string& m) { meldungen.push_back(m); });
+    StartSysInfo(reg, dateien, starter, [&](const std::string& m) { meldungen.push_back(m); });
     const std::string erwartet = c.gestartet == "@" ? tmp / "MSINFO32.EXE" : c.gestartet;
     ASSERT_EQ(starter.auftraege.size(), erwartet.empty() ? 0u : 1u);  // never both keys
     EXPECT_TRUE(erwartet.empty() ||

@@ -23,6 +23,7 @@ struct Startfall {
     std::string datei, anlegen;
     bool interpreter;  // else started directly
     int fehler = 0;
+    bool eaFehler = false;  // the file system cannot look at the file
 };
 class StartauftragTest : public testing::TestWithParam<Startfall> {};
 TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
@@ -31,8 +32,11 @@ TEST_P(StartauftragTest, batchdateienLaufenImInterpreterProgrammeDirekt) {
     const std::string pfad = tmp / s.datei;
     ASSERT_EQ(test::imOrdner(tmp.pfad(), s.anlegen, s.datei), 0);
     test::Startprotokoll starter;
+    test::FehlerDateisystem dateien;
+    dateien.fehlerBei(s.eaFehler, Fehler::ausErrno(EIO));
     std::unique_ptr<Beobachtung> beobachtung;
-    const Fehler f = batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", starter, &beobachtung);
+    const Fehler f =
+        batchdateiBeobachtetStarten(pfad, "/opt/zorta-batch", dateien, starter, &beobachtung);
     EXPECT_EQ(f.nummer(), s.fehler);
     ASSERT_EQ(starter.auftraege.size(), s.fehler ? 0u : 1u);
     if (s.fehler)
@@ -53,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Dateien, StartauftragTest, testing::Values(
     Startfall{"programm", "werkzeug", "printf '@echo off\\r\\n' > % && chmod 755 %", false},
     Startfall{"text", "liesmich.txt", "echo text > %", false, 5},
     Startfall{"ordner", "ordner.bat", "mkdir %", false, 5},
-    Startfall{"fehlt", "weg.bat", ": %", false, 53}), test::zeilenname);
+    Startfall{"fehlt", "weg.bat", ": %", false, 53},
+    Startfall{"eaFehler", "BILD.bat", "printf '@echo off\\r\\n' > %", true, 57, true}), test::zeilenname);
 // clang-format on
 
 // The programs below wait for the file "los" in their folder: a start or a

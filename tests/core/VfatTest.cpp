@@ -57,7 +57,7 @@ TEST(Vfat, zweiSticksNacheinanderUnterIhremEtikett) {
     test::Anzeigeprotokoll anzeige;
     anzeige.ziel = ziel1;
     test::FehlerDateisystem dateien;
-    LinuxWechselmedium medium("/proc/self/mountinfo", tmp / "sys");
+    LinuxWechselmedium medium(dateien, "/proc/self/mountinfo", tmp / "sys");
     // What FAT cannot hold, a piece of 4 GiB or a name ending in a dot, is
     // refused before anything is written: the image stays as it was.
     for (const auto& [name, teil] : {std::pair{"GROSS.ZIP", 4LL << 30}, {"PUNKT.", 400'000LL}}) {

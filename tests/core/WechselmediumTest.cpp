@@ -38,6 +38,7 @@ class Medien : public testing::Test {
         // clang-format on
     }
     test::Testordner tmp;
+    test::FehlerDateisystem dateien;
 };
 class MedienwechselTest : public Medien, public testing::WithParamInterface<Wechsel> {};
 
@@ -45,7 +46,9 @@ TEST_P(MedienwechselTest, folgtGenauEinemNeuenDatentraeger) {
     const auto& w = GetParam();
     einhaengen(w.vorher);
     fs::create_directories(tmp / "STICK1/teile");
-    LinuxWechselmedium m(tmp / "mountinfo", tmp / "class/block");
+    LinuxWechselmedium m(dateien, tmp / "mountinfo", tmp / "class/block");
+    EXPECT_TRUE(m.istWechselbar(tmp / "STICK1/teile"));  // through the partition to its disk
+    EXPECT_FALSE(m.istWechselbar(tmp.pfad()));           // 8:1 has no removable flag
     const Medienstand vorher = m.stand(tmp / "STICK1/teile");
     if (w.gezogen)
         fs::remove_all(tmp / "devices/sdb");
@@ -89,7 +92,7 @@ TEST_P(OrtTest, ordnerGehoertZurTiefstenEinhaengung) {
     fs::create_directories(tmp / "usb1/teile");
     fs::create_directories(tmp / "usb10/teile");
     fs::create_directory_symlink(tmp / "usb1/teile", tmp / "verweis");
-    LinuxWechselmedium m(tmp / "mountinfo", tmp / "class/block");
+    LinuxWechselmedium m(dateien, tmp / "mountinfo", tmp / "class/block");
     const Medienstand st = m.stand(tmp / o.ordner);
     EXPECT_EQ(st.medium.einhaengepunkt, o.medium == "/" ? "/" : tmp / o.medium);
     EXPECT_EQ(st.unterordner, o.medium == "/" ? (tmp / o.unterordner).substr(1) : o.unterordner);
@@ -105,26 +108,34 @@ INSTANTIATE_TEST_SUITE_P(Orte, OrtTest, testing::Values(
     Ort{"stickUeberPlatte", {"30 8:64 usb1", "31 8:17 usb1"}, "usb1/teile", "usb1", "teile", true},
     Ort{"verweisAufDenStick", {"30 8:17 usb1"}, "verweis", "usb1", "teile", true}), test::zeilenname);
 // clang-format on
+// The folder on the new stick is made through the file system; a failure
+// there is reported, not taken for the folder.
+TEST_F(MedienwechselTest, ordnerAufDemNeuenStickScheitertMitDemFehler) {
+    einhaengen({"30 8:17 STICK1"});
+    fs::create_directories(tmp / "STICK1/teile");
+    LinuxWechselmedium m(dateien, tmp / "mountinfo", tmp / "class/block");
+    const Medienstand vorher = m.stand(tmp / "STICK1/teile");
+    einhaengen({"31 8:32 STICK2"});
+    dateien.fehlerBei(1, Fehler::ausErrno(EIO));
+    EXPECT_EQ(m.folgen(tmp / "STICK1/teile", vorher).fehler.nummer(), fehlernr::GeraeteFehler);
+}
 
 // The drive list of the target chooser from a mountinfo as the kernel
 // writes it (a blank escaped as \040), with udev's label links.
-TEST(Laufwerke, zeigtWurzelHeimUndDatentraegerOhnePseudoDateisysteme) {
-    test::Testordner tmp;
+TEST_F(MedienwechselTest, laufwerkeZeigenWurzelHeimUndDatentraegerOhnePseudoDateisysteme) {
     test::schreibeText(tmp / "sdb1", "");
     fs::create_directory(tmp / "nachEtikett");
     fs::create_symlink("../sdb1", tmp / "nachEtikett/MEIN\\x20STICK");
-    const Datentraegerkunde kunde{
-        [](const std::string& g) { return g == "8:17" || g == "8:33"; },
-        [&](const std::string& q) { return etikettVon(q, tmp / "nachEtikett"); }};
+    LinuxWechselmedium medium(dateien, tmp / "mi", tmp / "class/block", tmp / "nachEtikett");
     // clang-format off
     test::schreibeText(tmp / "mi",
         "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:22 / /proc rw - proc proc rw\n3 1 0:23 / /sys rw - sysfs sysfs rw\n"
         "4 1 0:24 / /run/user/1000 rw - tmpfs tmpfs rw\n5 3 0:25 / /sys/fs/cgroup rw - cgroup2 x rw\n"
         "6 1 8:2 / /boot/efi rw - vfat /dev/sda2 rw\n7 1 8:17 / /media/ich/MEIN\\040STICK rw - vfat " + tmp / "sdb1" + " rw\n"
-        "8 1 8:33 / /run/media/ich/KARTE rw - exfat /dev/sdc1 rw\n9 1 0:40 / /mnt/archiv rw - nfs4 server:/archiv rw\n"
+        "8 1 8:32 / /run/media/ich/KARTE rw - exfat /dev/sdc1 rw\n9 1 0:40 / /mnt/archiv rw - nfs4 server:/archiv rw\n"
         "10 1 8:3 / /home rw - ext4 /dev/sda3 rw\n11 1 0:41 / /tmp rw - tmpfs tmpfs rw\n");
     const auto t = einhaengungenLesen(tmp / "mi");
-    EXPECT_EQ(laufwerke(t, "/home/ich", kunde), (std::vector<Laufwerk>{
+    EXPECT_EQ(medium.laufwerke("/home/ich"), (std::vector<Laufwerk>{
         {"/ (Dateisystem)", "/"}, {"Persönlicher Ordner (/home/ich)", "/home/ich"},
         {"Wechselmedium MEIN STICK (/media/ich/MEIN STICK)", "/media/ich/MEIN STICK"},
         {"Wechselmedium KARTE (/run/media/ich/KARTE)", "/run/media/ich/KARTE"},

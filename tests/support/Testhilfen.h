@@ -134,6 +134,12 @@ class FehlerDateisystem final : public Dateisystem {
     int offen_ = 0;
     bool ausgeloest_ = false;
     Fehler fehler_;
+
+  public:
+    // clang-format off
+    Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
+    Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
+    // clang-format on
 };
 
 // Records what the cutting run shows.
@@ -184,6 +190,7 @@ class FakeWechselmedium final : public Wechselmedium {
     bool wechselbar = false;
     std::string unterordner;      // what stand() reports
     std::deque<Folge> antworten;  // of folgen() in turn; then the same folder
+    std::vector<Laufwerk> laufwerkliste;
     bool istWechselbar(const std::string&) override { return wechselbar; }
     Medienstand stand(const std::string&) override { return {{}, {}, false, unterordner}; }
     Folge folgen(const std::string& ordner, const Medienstand&) override {
@@ -191,6 +198,7 @@ class FakeWechselmedium final : public Wechselmedium {
         antworten.erase(antworten.begin(), antworten.begin() + !antworten.empty());
         return f;
     }
+    std::vector<Laufwerk> laufwerke(const std::string&) override { return laufwerkliste; }
 };
 
 // Records what would be started and answers with `antwort`.

@@ -20,7 +20,8 @@ class FensterX11Test : public QObject {
 
     // The outer rectangle, frame included, sits in the middle of the screen.
     void zentriertMitRahmen() {
-        frmZielBox box(nullptr);
+        zorta::KeinWechselmedium ohne;
+        frmZielBox box(nullptr, ohne);
         box.show();
         QTRY_VERIFY(box.frameGeometry() != box.geometry());
         const QRect schirm = box.screen()->geometry();
@@ -79,7 +80,8 @@ class FensterX11Test : public QObject {
         reg.setzen("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
                    SpeicherRegistrierung::text("/usr/bin/hardinfo"));
         test::Startprotokoll starter;
-        frmAbout about(reg, starter);
+        PosixDateisystem dateien;
+        frmAbout about(reg, dateien, starter);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QWidget* sysInfo = test::kind(&about, "cmdSysInfo");

@@ -18,6 +18,7 @@ class ZielBoxTest : public QObject {
     std::unique_ptr<test::Testordner> tmp;
     QString wurzel, vorher;
     QPointer<frmZielBox> box;
+    test::FakeWechselmedium medium;
     QStringList ziele;  // what OK handed to the main window
 
     Verzeichnisliste* liste() { return test::kind<Verzeichnisliste>(box, "Verzeichnis1"); }
@@ -40,8 +41,9 @@ class ZielBoxTest : public QObject {
         vorher = QDir::currentPath();
         QDir::setCurrent(pfad("/a"));
         ziele.clear();
-        box = new frmZielBox([this](const QString& p) { ziele << p; }, nullptr,
-                             {{"/", "/"}, {"Test", tmp->pfad()}, {"Ohne Medium", *tmp / "nichts"}});
+        medium.laufwerkliste = {
+            {"/", "/"}, {"Test", tmp->pfad()}, {"Ohne Medium", *tmp / "nichts"}};
+        box = new frmZielBox([this](const QString& p) { ziele << p; }, medium);
         box->show();
         QVERIFY(QTest::qWaitForWindowExposed(box.data()));
     }

@@ -23,10 +23,10 @@ QString gefunden(const QStringList& kandidaten) {
 Umgebung Umgebung::echt(const QString& programmordner) {
     Umgebung u;
     u.dateisystem = std::make_unique<zorta::PosixDateisystem>();
-    u.wechselmedium = std::make_unique<zorta::LinuxWechselmedium>();
+    u.wechselmedium = std::make_unique<zorta::LinuxWechselmedium>(*u.dateisystem);
     u.starter = std::make_unique<zorta::PosixStarter>();
-    u.registrierung =
-        std::make_unique<zorta::IniRegistrierung>(zorta::IniRegistrierung::Standardpfad);
+    u.registrierung = std::make_unique<zorta::IniRegistrierung>(
+        zorta::IniRegistrierung::Standardpfad, *u.dateisystem);
     const QString& bin = programmordner;
     const QString libexec = QStringLiteral("/../" ZORTA_LIBEXEC "/zorta/zorta-batch");
     const QString handbuch = QStringLiteral("/../" ZORTA_DOCDIR "/handbuch.html");

@@ -13,6 +13,7 @@
 // Everything outside the program that the windows reach: one seam each.
 // echt() gives the real ones; tests put in fakes.
 struct Umgebung {
+    // First, so that it goes last: the real probe and settings store use it.
     std::unique_ptr<zorta::Dateisystem> dateisystem;
     std::unique_ptr<zorta::Wechselmedium> wechselmedium;
     std::unique_ptr<zorta::Starter> starter;

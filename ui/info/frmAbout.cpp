@@ -34,8 +34,9 @@ QLabel* bezeichnung(QWidget* eltern, const char* name, const QString& text, cons
 
 }  // namespace
 
-frmAbout::frmAbout(zorta::Registrierung& registrierung, zorta::Starter& starter, QWidget* eltern)
-    : QDialog(eltern), registrierung_(registrierung), starter_(starter) {
+frmAbout::frmAbout(zorta::Registrierung& registrierung, zorta::Dateisystem& dateisystem,
+                   zorta::Starter& starter, QWidget* eltern)
+    : QDialog(eltern), registrierung_(registrierung), dateisystem_(dateisystem), starter_(starter) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -90,7 +91,7 @@ void frmAbout::cmdOK_Click() {
 }
 
 void frmAbout::cmdSysInfo_Click() {
-    zorta::StartSysInfo(registrierung_, starter_, [this](const std::string& text) {
+    zorta::StartSysInfo(registrierung_, dateisystem_, starter_, [this](const std::string& text) {
         Meldungen::zeige(this, QString::fromStdString(text), QCoreApplication::applicationName(),
                          QMessageBox::NoIcon);
     });

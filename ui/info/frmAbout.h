@@ -12,8 +12,8 @@ class frmAbout : public QDialog {
     Q_OBJECT
   public:
     // Both seams must outlive the window.
-    frmAbout(zorta::Registrierung& registrierung, zorta::Starter& starter,
-             QWidget* eltern = nullptr);
+    frmAbout(zorta::Registrierung& registrierung, zorta::Dateisystem& dateisystem,
+             zorta::Starter& starter, QWidget* eltern = nullptr);
 
     static const QString Beschreibung;
     static const QString Haftung;
@@ -27,6 +27,7 @@ class frmAbout : public QDialog {
 
   private:
     zorta::Registrierung& registrierung_;
+    zorta::Dateisystem& dateisystem_;
     zorta::Starter& starter_;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "Auftrag.h"
+
 double fuehrendeZahl(const QString& text) {
     std::string zahl;
     int i = 0;
@@ -70,6 +72,6 @@ QString groesseInKByte(std::int64_t bytes, const QLocale& locale) {
 std::optional<QString> stueckanzahl(std::int64_t quellgroesse, std::int64_t teilgroesse) {
     if (teilgroesse <= 0)
         return std::nullopt;
-    const std::int64_t n = quellgroesse / teilgroesse + (quellgroesse % teilgroesse != 0 ? 1 : 0);
+    const std::int64_t n = zorta::teilanzahl(quellgroesse, teilgroesse);
     return n > 0 ? QString::number(n) : QString();
 }

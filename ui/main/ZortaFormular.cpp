@@ -295,12 +295,14 @@ void ZortaFormular::Command3_Click() {
 }
 
 void ZortaFormular::Command4_Click() {
-    auto* ziel = new frmZielBox([this](const QString& pfad) { Label4->setText(pfad); }, this);
+    auto* ziel = new frmZielBox([this](const QString& pfad) { Label4->setText(pfad); },
+                                *umgebung_.wechselmedium, this);
     ziel->exec();
 }
 
 void ZortaFormular::MNU_Info_Click() {
-    auto* info = new frmAbout(*umgebung_.registrierung, *umgebung_.starter, this);
+    auto* info =
+        new frmAbout(*umgebung_.registrierung, *umgebung_.dateisystem, *umgebung_.starter, this);
     info->exec();
 }
 
@@ -494,7 +496,7 @@ void ZortaFormular::MNU_Reparatur_Click() {
     if (f.ok()) {
         const std::string datei = zuPfad(cmdStandarddialog_.FileName);
         zorta::Startauftrag a;
-        f = zorta::startauftragFuer(datei, umgebung_.interpreter, &a);
+        f = zorta::startauftragFuer(datei, umgebung_.interpreter, *umgebung_.dateisystem, &a);
         std::unique_ptr<zorta::Beobachtung> b;
         if (f.ok())
             f = umgebung_.starter->beobachtetStarten(a, &b);

@@ -124,18 +124,11 @@ void Verzeichnisliste::keyPressEvent(QKeyEvent* e) {
     QListWidget::keyPressEvent(e);
 }
 
-std::vector<zorta::Laufwerk> frmZielBox::aktuelleLaufwerke() {
-    const zorta::LinuxWechselmedium medium;
-    const zorta::Datentraegerkunde kunde{
-        [&](const std::string& geraet) { return medium.geraetWechselbar(geraet); },
-        [](const std::string& quelle) { return zorta::etikettVon(quelle); }};
-    return zorta::laufwerke(zorta::einhaengungenLesen("/proc/self/mountinfo"),
-                            zuPfad(QDir::homePath()), kunde);
-}
-
-frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* eltern,
-                       std::vector<zorta::Laufwerk> laufwerke)
-    : QDialog(eltern), zielSetzen_(std::move(zielSetzen)), laufwerke_(std::move(laufwerke)) {
+frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, zorta::Wechselmedium& medium,
+                       QWidget* eltern)
+    : QDialog(eltern),
+      zielSetzen_(std::move(zielSetzen)),
+      laufwerke_(medium.laufwerke(zuPfad(QDir::homePath()))) {
     setObjectName(QStringLiteral("frmZielBox"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Zielverzeichnis"));

@@ -45,11 +45,9 @@ class Verzeichnisliste : public QListWidget {
 class frmZielBox : public QDialog {
     Q_OBJECT
   public:
-    // `laufwerke` replaces the mounted volumes in tests.
-    explicit frmZielBox(std::function<void(const QString&)> zielSetzen, QWidget* eltern = nullptr,
-                        std::vector<zorta::Laufwerk> laufwerke = aktuelleLaufwerke());
-
-    static std::vector<zorta::Laufwerk> aktuelleLaufwerke();
+    // The drive list comes from `medium`, the window's removable-media probe.
+    frmZielBox(std::function<void(const QString&)> zielSetzen, zorta::Wechselmedium& medium,
+               QWidget* eltern = nullptr);
 
     void Form_Load();
     void Laufwerk1_Change();
