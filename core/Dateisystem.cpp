@@ -351,6 +351,8 @@ Zielplatz PosixDateisystem::zielplatz(const std::string& ordner) {
 std::int64_t PosixDateisystem::belegt(const std::string& pfad) {
     struct stat st {};
     return ::stat(pfad.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_blocks) * 512 : -1;
+}
+
 Fehler PosixDateisystem::ordnerAnlegen(const std::string& pfad, bool* neu) {
     *neu = ::mkdir(pfad.c_str(), 0777) == 0;
     if (!*neu && errno != EEXIST)

@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(Faelle, StartSysInfoTest, testing::Values(
 // that is none of them, or whose number does not fit, stores nothing.
 TEST(IniRegistrierung, liestJedeSchreibweise) {
     test::Testordner tmp;
-    IniRegistrierung reg(tmp / "r.ini", {});
+    PosixDateisystem dateien;
+    IniRegistrierung reg(tmp / "r.ini", dateien);
     using W = std::optional<Registerwert>;
     // clang-format off
     for (const auto& [zeile, erwartet] : std::vector<std::pair<std::string, W>>{
@@ -101,7 +102,8 @@ TEST(IniRegistrierung, findetDasWerkzeugAufPath) {
         EXPECT_EQ(test::imOrdner(tmp.pfad(), "rm -rf *; x() { for f; do : >$f; chmod 755 $f; done; }; mkdir a b; " + anlegen, ""), 0);
         // clang-format on
         ::setenv("PATH", path.c_str(), 1);
-        const std::string gefunden = IniRegistrierung::systemwerkzeugAufPath();
+        PosixDateisystem dateien;
+        const std::string gefunden = IniRegistrierung::systemwerkzeugAufPath(dateien);
         ::setenv("PATH", vorher.c_str(), 1);
         EXPECT_EQ(gefunden, erwartet) << anlegen;
     }
