@@ -35,15 +35,19 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
         return f;
+    lueckenSuchen(*h);
+    return {};
+}
+
+void PosixDateisystem::lueckenSuchen(Handle h) {
     // Only a file with fewer blocks than its length can have holes.
     struct stat st {};
-    if (::fstat(*h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
-        const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
+    if (::fstat(h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
+        const off_t luecke = ::lseek(h, 0, SEEK_HOLE);
         if (luecke >= 0 && luecke < st.st_size)
-            luecken_[*h] = {0, luecke};
-        ::lseek(*h, 0, SEEK_SET);
+            luecken_[h] = {0, luecke};
+        ::lseek(h, 0, SEEK_SET);
     }
-    return {};
 }
 
 Fehler PosixDateisystem::oeffneNeu(const std::string& pfad, Handle* h) {
@@ -293,12 +297,37 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
                 (void)::unlink(pfad.c_str());
             ::close(afd);
             if (!frei)
-                return Fehler::nummer(fehlernr::ZugriffVerweigert);
+                return Fehler::nummer(fehlernr::DateiGeoeffnet);
             continue;
         }
         (void)::unlink(pfad.c_str());  // a link, FIFO or device: the entry, not its target
     }
     return Fehler::nummer(fehlernr::DateiExistiert);
+}
+
+Fehler PosixDateisystem::oeffneTeil(const std::string& pfad, Handle* h, bool* datei) {
+    // Not even opened when it is something else (a device may act on open);
+    // the check on the handle catches a swap in between. O_NONBLOCK: a FIFO
+    // put there meanwhile must not hang the open.
+    struct stat st {};
+    *datei = ::lstat(pfad.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+    if (!*datei)
+        return {};
+    const int fd = ::open(pfad.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *datei = errno != ELOOP;
+        return *datei ? Fehler::ausErrno(errno, pfad) : Fehler{};
+    }
+    *datei = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!*datei || ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return *datei ? Fehler::ausErrno(err) : Fehler{};
+    }
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    *h = fd;
+    lueckenSuchen(fd);
+    return {};
 }
 
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,

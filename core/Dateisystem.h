@@ -67,6 +67,16 @@ class Dateisystem {
     // (a link or special file itself, never its target); a draft that a
     // running process holds gives error 70.
     virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
+
+    // Pieces of a join: their names must not lead out of the folder.
+    // Opens `pfad` for reading like oeffneLesen when it is a regular file
+    // reached without following a link at its last component; *datei is
+    // false (and nothing opened) for a link, folder, FIFO or device. Every
+    // implementation over real files overrides it.
+    virtual Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) {
+        *datei = true;
+        return oeffneLesen(pfad, h);
+    }
 };
 
 // The real file system, thin over POSIX.
@@ -89,8 +99,10 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+    Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) override;
 
   private:
+    void lueckenSuchen(Handle h);
     // The holes of a sparse source give their zeros without being read, so
     // that cutting a mostly empty disk image costs no more than its data.
     struct Lesestand {

@@ -103,6 +103,14 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
     // clang-format on
 
+    // Pieces of a join, opened without following a link.
+    Fehler oeffneTeil(const std::string& p, Handle* h, bool* datei) override {
+        *datei = true;
+        Fehler f = oeffne("oeffneTeil", p, h, false, [&] { return echt_.oeffneTeil(p, h, datei); });
+        offen_ -= f.ok() && !*datei;  // nothing was opened
+        return f;
+    }
+
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
     Fehler oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
