@@ -35,16 +35,17 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
         return f;
-    lueckenSuchen(*h);
+    struct stat st {};
+    if (::fstat(*h, &st) == 0)
+        lueckenSuchen(*h, st.st_size, st.st_blocks);
     return {};
 }
 
-void PosixDateisystem::lueckenSuchen(Handle h) {
+void PosixDateisystem::lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke) {
     // Only a file with fewer blocks than its length can have holes.
-    struct stat st {};
-    if (::fstat(h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
+    if (bloecke * 512 < laenge) {
         const off_t luecke = ::lseek(h, 0, SEEK_HOLE);
-        if (luecke >= 0 && luecke < st.st_size)
+        if (luecke >= 0 && luecke < laenge)
             luecken_[h] = {0, luecke};
         ::lseek(h, 0, SEEK_SET);
     }
@@ -306,27 +307,23 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
 }
 
 Fehler PosixDateisystem::oeffneTeil(const std::string& pfad, Handle* h, bool* datei) {
-    // Not even opened when it is something else (a device may act on open);
-    // the check on the handle catches a swap in between. O_NONBLOCK: a FIFO
-    // put there meanwhile must not hang the open.
-    struct stat st {};
-    *datei = ::lstat(pfad.c_str(), &st) != 0 || S_ISREG(st.st_mode);
-    if (!*datei)
-        return {};
+    // O_NONBLOCK: a FIFO put there must not hang the open; for the regular
+    // file that alone is kept it changes nothing.
     const int fd = ::open(pfad.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *datei = errno != ELOOP;
+    *datei = fd >= 0 || errno != ELOOP;
+    if (fd < 0)
         return *datei ? Fehler::ausErrno(errno, pfad) : Fehler{};
-    }
-    *datei = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!*datei || ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
-        const int err = errno;
+    struct stat st {};
+    const bool bekannt = ::fstat(fd, &st) == 0;
+    const int err = errno;
+    *datei = !bekannt || S_ISREG(st.st_mode);
+    if (!bekannt || !*datei) {
         ::close(fd);
-        return *datei ? Fehler::ausErrno(err) : Fehler{};
+        return bekannt ? Fehler{} : Fehler::ausErrno(err);
     }
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     *h = fd;
-    lueckenSuchen(fd);
+    lueckenSuchen(fd, st.st_size, st.st_blocks);
     return {};
 }
 

@@ -102,7 +102,7 @@ class PosixDateisystem final : public Dateisystem {
     Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) override;
 
   private:
-    void lueckenSuchen(Handle h);
+    void lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke);
     // The holes of a sparse source give their zeros without being read, so
     // that cutting a mostly empty disk image costs no more than its data.
     struct Lesestand {
