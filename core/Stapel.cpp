@@ -671,14 +671,22 @@ bool Stapelleser::ende() {
 
 int befehleAusfuehren(Stapelleser& leser, Stapellauf& lauf, Dateisystem& fs) {
     Ausfuehrung ausfuehrung(lauf, fs);
+    // Echo text is handed on, not copied: it may be nearly as large as the file.
+    const auto ausgeben = [&](std::string& echo) {
+        if (lauf.ausgabe.empty())
+            lauf.ausgabe.swap(echo);
+        else
+            lauf.ausgabe += echo;
+        std::string().swap(echo);
+    };
     for (auto& b : leser.befehle) {
-        lauf.ausgabe += b.echo;
+        ausgeben(b.echo);
         if (const int status = ausfuehrung.kopieren(b.k); status != stapelstatus::Ok)
             return status;
     }
     const int status = ausfuehrung.beenden();
     if (status == stapelstatus::Ok)
-        lauf.ausgabe += leser.schlussEcho;
+        ausgeben(leser.schlussEcho);
     return status;
 }
 
