@@ -130,8 +130,8 @@ Messung programm(const std::vector<std::string>& argv, const std::string& ordner
     return m;
 }
 
-// Batch files made to cost time or memory, run by the interpreter; the first
-// two are joined, the others refused (status 2).
+// Batch files made to cost time or memory, run by the interpreter; each
+// row says whether it is joined (0) or refused (2).
 void feindlicheBatchdateien(const std::string& interpreter, const std::string& basis) {
     std::printf("\n%-40s %10s %12s\n", "hostile batch file", "wall", "peak");
     const std::string o = basis + "/feindlich";
@@ -160,8 +160,19 @@ void feindlicheBatchdateien(const std::string& interpreter, const std::string& b
          }},
         {"millions of pieces on one line",
          [&] {
-             std::ofstream(o + "/T.bat") << mehrere(1, 16 * 1024 * 1024 / 6 - 8);
+             std::ofstream(o + "/T.bat") << mehrere(1, zorta::kStapelHoechstens / 6 - 8);
              return 2;
+         }},
+        {"10,000 append lines of 4 KiB pieces",
+         [&] {
+             // Joined in place: copying the draft again per line would be
+             // 200 GB here.
+             std::ofstream bat(o + "/T.bat");
+             for (int i = 1; i <= 10'000; ++i) {
+                 std::ofstream(o + "/T." + zorta::Stuecknummer(i + 1)) << std::string(4096, 'x');
+                 bat << "copy /b T.001 + T." << zorta::Stuecknummer(i + 1) << " T.001 >nul\r\n";
+             }
+             return 0;
          }},
         {"three lines of 100,000 pieces",
          [&] {

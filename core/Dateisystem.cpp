@@ -48,18 +48,26 @@ Fehler Fehler::ausErrno(int err, const std::string& pfad) {
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
     if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
         return f;
-    // Only a file with fewer blocks than its length can have holes.
     struct stat st {};
-    if (::fstat(*h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
-        const off_t luecke = ::lseek(*h, 0, SEEK_HOLE);
-        if (luecke >= 0 && luecke < st.st_size)
-            luecken_[*h] = {0, luecke};
-        // SEEK_HOLE moved the position: reading from there would skip data.
-        if (::lseek(*h, 0, SEEK_SET) != 0) {
-            const int err = errno;
+    if (::fstat(*h, &st) == 0) {
+        if (const Fehler f = lueckenSuchen(*h, st.st_size, st.st_blocks, pfad); !f.ok()) {
             (void)schliessen(*h);
-            return Fehler::ausErrno(err, pfad);
+            return f;
         }
+    }
+    return {};
+}
+
+Fehler PosixDateisystem::lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke,
+                                       const std::string& pfad) {
+    // Only a file with fewer blocks than its length can have holes.
+    if (bloecke * 512 < laenge) {
+        const off_t luecke = ::lseek(h, 0, SEEK_HOLE);
+        if (luecke >= 0 && luecke < laenge)
+            luecken_[h] = {0, luecke};
+        // SEEK_HOLE moved the position: reading from there would skip data.
+        if (::lseek(h, 0, SEEK_SET) != 0)
+            return Fehler::ausErrno(errno, pfad);
     }
     return {};
 }
@@ -322,7 +330,7 @@ Fehler PosixDateisystem::oeffneEntwurf(const std::string& pfad, Handle* h) {
                 (void)::unlink(pfad.c_str());
             ::close(afd);
             if (!frei)
-                return Fehler::nummer(fehlernr::ZugriffVerweigert);
+                return Fehler::nummer(fehlernr::DateiGeoeffnet);
             continue;
         }
         (void)::unlink(pfad.c_str());  // a link, FIFO or device: the entry, not its target
@@ -368,6 +376,30 @@ Fehler PosixDateisystem::eintrag(const std::string& pfad, Eintragsart* art, bool
            : S_ISDIR(st.st_mode) ? Eintragsart::Ordner
                                  : Eintragsart::Anderes;
     *ausfuehrbar = ::access(pfad.c_str(), X_OK) == 0;
+    return {};
+}
+
+Fehler PosixDateisystem::oeffneTeil(const std::string& pfad, Handle* h, bool* datei) {
+    // O_NONBLOCK: a FIFO put there must not hang the open; for the regular
+    // file that alone is kept it changes nothing.
+    const int fd = ::open(pfad.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    *datei = fd >= 0 || errno != ELOOP;
+    if (fd < 0)
+        return *datei ? Fehler::ausErrno(errno, pfad) : Fehler{};
+    struct stat st {};
+    const bool bekannt = ::fstat(fd, &st) == 0;
+    const int err = errno;
+    *datei = !bekannt || S_ISREG(st.st_mode);
+    if (!bekannt || !*datei) {
+        ::close(fd);
+        return bekannt ? Fehler{} : Fehler::ausErrno(err);
+    }
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    *h = fd;
+    if (const Fehler f = lueckenSuchen(fd, st.st_size, st.st_blocks, pfad); !f.ok()) {
+        (void)schliessen(fd);
+        return f;
+    }
     return {};
 }
 

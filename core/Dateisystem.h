@@ -83,6 +83,15 @@ class Dateisystem {
     // What `pfad` names and whether this process may run it; fails (53, 76)
     // when it names nothing.
     virtual Fehler eintrag(const std::string& pfad, Eintragsart* art, bool* ausfuehrbar) = 0;
+    // Pieces of a join: their names must not lead out of the folder.
+    // Opens `pfad` for reading like oeffneLesen when it is a regular file
+    // reached without following a link at its last component; *datei is
+    // false (and nothing opened) for a link, folder, FIFO or device. Every
+    // implementation over real files overrides it.
+    virtual Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) {
+        *datei = true;
+        return oeffneLesen(pfad, h);
+    }
 };
 
 // The real file system, thin over POSIX.
@@ -110,8 +119,10 @@ class PosixDateisystem final : public Dateisystem {
 
     Zielplatz zielplatz(const std::string& ordner) override;
     std::int64_t belegt(const std::string& pfad) override;
+    Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) override;
 
   private:
+    Fehler lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke, const std::string& pfad);
     // The holes of a sparse source give their zeros without being read, so
     // that cutting a mostly empty disk image costs no more than its data.
     struct Lesestand {

@@ -12,10 +12,12 @@ const char* beschreibungVon(int n) {
             return "Unzulässiger Prozeduraufruf oder unzulässiges Argument";
         case fehlernr::Benutzerunterbrechung:
             return "Benutzerunterbrechung aufgetreten";
-        case 52:
+        case fehlernr::NameFalsch:
             return "Dateiname oder -nummer falsch";
         case fehlernr::DateiNichtGefunden:
             return "Datei nicht gefunden";
+        case fehlernr::DateiGeoeffnet:
+            return "Datei bereits geöffnet";
         case fehlernr::GeraeteFehler:
             return "Geräte-E/A-Fehler";
         case fehlernr::DateiExistiert:
@@ -73,7 +75,7 @@ int nummerVonErrno(int err) {
             return fehlernr::ZuVieleDateien;
         case ENAMETOOLONG:
         case EINVAL:
-            return 52;
+            return fehlernr::NameFalsch;
         case ENOEXEC:
             return fehlernr::UnzulaessigerAufruf;
         default:

@@ -36,7 +36,9 @@ class Fehler {
 namespace fehlernr {
 inline constexpr int UnzulaessigerAufruf = 5;
 inline constexpr int Benutzerunterbrechung = 18;  // the user cancelled the run
+inline constexpr int NameFalsch = 52;             // the file system refuses the name
 inline constexpr int DateiNichtGefunden = 53;
+inline constexpr int DateiGeoeffnet = 55;  // a running process holds the draft
 inline constexpr int DateiExistiert = 58;
 inline constexpr int QuelleVeraendert = 59;  // the source grew while it was cut
 inline constexpr int GeraeteFehler = 57;

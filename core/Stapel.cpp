@@ -1,45 +1,25 @@
 #include "Stapel.h"
 
 #include <iconv.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "Pfade.h"
-#include "Pruefsumme.h"
+#include "Zusammensetzung.h"
 
 namespace zorta {
 
 namespace {
-
-constexpr std::size_t kPuffer = 1024 * 1024;
-constexpr std::size_t kUebertragung = 16 * 1024 * 1024;
-
-// The draft of the running join, for the signal handler.
-char gEntwurf[4096];
-volatile sig_atomic_t gEntwurfDa = 0;
-
-void entwurfMerken(const std::string& pfad) {
-    gEntwurfDa = 0;
-    if (pfad.size() < sizeof gEntwurf) {
-        std::memcpy(gEntwurf, pfad.c_str(), pfad.size() + 1);
-        gEntwurfDa = 1;
-    }
-}
-
-extern "C" void beiSignal(int sig) {
-    if (gEntwurfDa)
-        (void)::unlink(gEntwurf);
-    ::signal(sig, SIG_DFL);
-    ::raise(sig);
-}
 
 bool leer(char c) {
     return c == ' ' || c == '\t';
@@ -114,14 +94,25 @@ bool zerlegen(const std::string& s, std::vector<Zeichen>* aus, std::string* fehl
     return true;
 }
 
-// "%%" is how a batch file writes "%"; the name must then stay in the folder.
+// "%%" is how a batch file writes "%". Any other "%" would be expanded by
+// cmd ("%COMSPEC%", "%1", "%~dp0"), which this interpreter does not do.
+bool prozentLesen(const std::string& roh, std::string* aus, std::string* fehler) {
+    aus->clear();
+    for (std::size_t i = 0; i < roh.size(); ++i) {
+        if (roh[i] == '%' && (i + 1 >= roh.size() || roh[++i] != '%')) {
+            *fehler = "Variablen und Parameter mit % werden nicht unterstützt: " + roh;
+            return false;
+        }
+        *aus += roh[i];
+    }
+    return true;
+}
+
+// The name must stay in the folder.
 bool nameLesen(const std::string& roh, std::string* name, std::string* fehler) {
     std::string n;
-    for (std::size_t i = 0; i < roh.size(); ++i) {
-        n += roh[i];
-        if (roh[i] == '%' && i + 1 < roh.size() && roh[i + 1] == '%')
-            ++i;
-    }
+    if (!prozentLesen(roh, &n, fehler))
+        return false;
     const auto steuer = std::find_if(n.begin(), n.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
     });
@@ -212,48 +203,110 @@ std::unordered_map<std::string, std::string> pruefsummenLesen(const std::string&
 
 struct Befehl {
     int zeile = 0;
-    bool kopie = false;
-    std::string echo;
+    std::string echo;  // what echo lines since the copy before printed
     Kopierbefehl k;
 };
 
-class Ausfuehrung {
-  public:
-    Ausfuehrung(Stapellauf& lauf, Dateisystem& fs)
-        : lauf_(lauf), fs_(fs), summen_(pruefsummenLesen(lauf.pruefsummen)) {}
+// The result lines, one wording each (see Stapel.h).
+namespace texte {
 
-    int kopieren(const Kopierbefehl& b);
+std::string nichtZusammengesetzt(const std::string& ziel, const Fehler& f) {
+    return ziel + " wurde nicht zusammengesetzt: " + fehlerText(f) + ".\n";
+}
+std::string fehlt(const std::string& teil, const std::string& ziel) {
+    return "Teil „" + teil + "“ fehlt – " + ziel + " wurde nicht zusammengesetzt.\n";
+}
+std::string keineDatei(const std::string& teil, const std::string& ziel) {
+    return "Teil „" + teil +
+           "“ ist keine gewöhnliche Datei dieses Ordners (ein Verweis, ein Ordner oder ein "
+           "Gerät) – " +
+           ziel + " wurde nicht zusammengesetzt.\n";
+}
+std::string zielIstTeil(const std::string& ziel) {
+    return "Das Ziel " + ziel + " ist zugleich ein späteres Teil – es wurde nichts geschrieben.\n";
+}
+std::string belegt(const std::string& ziel) {
+    return ziel +
+           " wird bereits zusammengesetzt (von einem anderen Lauf) – bitte warten, bis er fertig "
+           "ist; es wurde nichts geschrieben.\n";
+}
+std::string nameAbgelehnt(const std::string& ziel) {
+    return "Den Namen „" + ziel + "“ nimmt dieser Datenträger nicht an – " + ziel +
+           " wurde nicht zusammengesetzt.\n";
+}
+std::string pruefsummeFalsch(const std::string& ziel, const std::string& pruefdatei) {
+    return "Prüfsumme falsch: " + ziel + " stimmt nicht mit " + pruefdatei +
+           " überein (ein Teil ist beschädigt, gekürzt oder vertauscht) – " + ziel +
+           " wurde nicht geschrieben.\n";
+}
+std::string ungesichert(const std::string& ziel, const Fehler& f) {
+    return ziel + " wurde zusammengesetzt, aber der Ordner ließ sich nicht sichern: Fehler " +
+           std::to_string(f.nummer()) + " (" + f.beschreibung() +
+           ") – nach einem Absturz kann die alte Fassung wieder dastehen.\n";
+}
+std::string fertig(const std::string& ziel, bool geprueft) {
+    return ziel + (geprueft ? " wurde zusammengesetzt, die Prüfsumme stimmt.\n"
+                            : " wurde zusammengesetzt (ohne Prüfsumme).\n");
+}
+// A failure of the destination itself: a name the file system refuses and a
+// draft another run holds say so in words.
+std::string zielFehler(const std::string& ziel, const Fehler& f) {
+    if (f.nummer() == fehlernr::DateiGeoeffnet)
+        return belegt(ziel);
+    if (f.nummer() == fehlernr::NameFalsch)
+        return nameAbgelehnt(ziel);
+    return nichtZusammengesetzt(ziel, f);
+}
+
+}  // namespace texte
+
+bool gleicherName(const std::string& a, const std::string& b) {
+    return kleinAscii(a) == kleinAscii(b);
+}
+
+// Finds the files a copy line names. The names as the batch file holds them
+// are read as UTF-8, code page 850 and code page 1252, and the first reading
+// that finds every source wins. Pieces carried on FAT media often change
+// case: a source that is missing as written is looked up ignoring ASCII
+// case, when exactly one file matches.
+class Namenssuche {
+  public:
+    Namenssuche(Dateisystem& fs, const std::string& ordner) : fs_(fs), ordner_(ordner) {}
+
+    std::string pfad(const std::string& name) const {
+        return ordner_.empty() ? name : Ordnerpraefix(ordner_) + name;
+    }
+    // Reads all of `roh` in one code page and finds roh[ab..bis) in the folder.
+    // *namen holds the reading, the found names as the folder spells them;
+    // *fehlt names the missing source, if any (*namen is then the first
+    // reading that could be converted).
+    Fehler suchen(const std::vector<std::string>& roh, std::size_t ab, std::size_t bis,
+                  std::vector<std::string>* namen, std::string* fehlt);
+    // A file this run created is found in another case too.
+    void neu(const std::string& name) {
+        if (auto& gleich = namen_[kleinAscii(name)];
+            std::find(gleich.begin(), gleich.end(), name) == gleich.end()) {
+            gleich.push_back(name);
+        }
+    }
 
   private:
-    std::string pfad(const std::string& name) const {
-        return lauf_.ordner.empty() ? name : Ordnerpraefix(lauf_.ordner) + name;
-    }
     Fehler finden(const std::string& name, std::string* gefunden, bool* da);
-    int scheitern(const std::string& ziel, const Fehler& f) {
-        lauf_.meldung += ziel + " wurde nicht zusammengesetzt: " + fehlerText(f) + ".\n";
-        return stapelstatus::KopierFehler;
-    }
-    Fehler verbinden(const std::vector<std::string>& quellen, Dateisystem::Handle aus,
-                     Pruefsumme* hash);
 
-    Stapellauf& lauf_;
     Dateisystem& fs_;
-    std::unordered_map<std::string, std::string> summen_;
+    const std::string ordner_;
     // The folder, listed at most once per run, by names folded to lower case.
     bool gelistet_ = false;
     std::unordered_map<std::string, std::vector<std::string>> namen_;
-    std::unique_ptr<char[]> puffer_;  // for sources with holes when nothing is hashed
 };
 
-// Pieces carried on FAT media often change case: a source that is missing as
-// written is looked up ignoring ASCII case, when exactly one file matches.
-Fehler Ausfuehrung::finden(const std::string& name, std::string* gefunden, bool* da) {
+Fehler Namenssuche::finden(const std::string& name, std::string* gefunden, bool* da) {
     *gefunden = name;
     if (Fehler f = fs_.existiert(pfad(name), da); !f.ok() || *da)
         return f;
     if (!gelistet_) {
         std::vector<std::string> alle;
-        if (Fehler f = fs_.verzeichnis(lauf_.ordner, &alle); !f.ok())
+        if (Fehler f = fs_.verzeichnis(ordner_, &alle); !f.ok())
             return f;
         for (auto& n : alle) namen_[kleinAscii(n)].push_back(std::move(n));
         gelistet_ = true;
@@ -265,197 +318,368 @@ Fehler Ausfuehrung::finden(const std::string& name, std::string* gefunden, bool*
     return fs_.existiert(pfad(*gefunden), da);
 }
 
-Fehler Ausfuehrung::verbinden(const std::vector<std::string>& quellen, Dateisystem::Handle aus,
-                              Pruefsumme* hash) {
-    if (!hash && !puffer_)
-        puffer_ = std::make_unique<char[]>(kPuffer);
-    bool luecke = false;
-    for (const auto& q : quellen) {
-        OffeneDatei ein(fs_);
-        if (Fehler f = fs_.oeffneLesen(pfad(q), ein.ziel()); !f.ok())
-            return f;
-        // In the kernel where no hash is needed (no copy through user
-        // space); a source with holes goes through the buffer so they stay
-        // holes.
-        bool imKern = hash == nullptr;
-        for (;;) {
-            std::size_t menge = 0;
-            if (imKern) {
-                Fehler f = fs_.uebertragen(ein.handle(), aus, kUebertragung, &menge);
-                if (f.nummer() == fehlernr::UnzulaessigerAufruf) {
-                    imKern = false;
-                    continue;
-                }
-                if (!f.ok())
-                    return f;
-                if (menge == 0)
-                    break;
-                luecke = false;
-                continue;
-            }
-            // Through the hasher's buffers: one is hashed while the next is filled.
-            char* puffer = hash ? hash->puffer() : puffer_.get();
-            const std::size_t groesse = hash ? hash->blockgroesse() : kPuffer;
-            if (Fehler f = fs_.lesen(ein.handle(), puffer, groesse, &menge); !f.ok())
-                return f;
-            if (hash)
-                hash->einspeisen(menge);  // one per buffer taken, the empty last one too
-            if (menge == 0)
-                break;
-            if (Fehler f = blockAusgeben(fs_, aus, puffer, menge, &luecke); !f.ok())
-                return f;
-        }
-        if (Fehler f = ein.schliessen(); !f.ok())
-            return f;
-    }
-    return luecke ? fs_.laengeAnPosition(aus) : Fehler{};
-}
-
-int Ausfuehrung::kopieren(const Kopierbefehl& b) {
-    // The names as the batch file holds them are tried as UTF-8, code page
-    // 850 and code page 1252, and the first reading that finds every source wins.
-    std::vector<std::string> roh = b.quellen;
-    roh.push_back(b.ziel.empty() ? b.quellen.front() : b.ziel);
+Fehler Namenssuche::suchen(const std::vector<std::string>& roh, std::size_t ab, std::size_t bis,
+                           std::vector<std::string>* namen, std::string* fehlt) {
     const bool ascii = std::all_of(roh.begin(), roh.end(), [](const std::string& n) {
         return std::all_of(n.begin(), n.end(), [](char c) { return (c & 0x80) == 0; });
     });
-    std::vector<std::string> quellen, namen, erste;
-    std::string fehlt;
+    std::vector<std::string> lesart, erste;
+    fehlt->clear();
     for (const char* kodierung : {"UTF-8", "CP850", "CP1252"}) {
-        namen.clear();
+        lesart.clear();
         for (const auto& n : roh) {
             auto u = std::string(kodierung) == "UTF-8"
                          ? (gueltigesUtf8(n) ? std::optional<std::string>(n) : std::nullopt)
                          : nachUtf8(n, kodierung);
             if (!u)
                 break;
-            namen.push_back(std::move(*u));
+            lesart.push_back(std::move(*u));
         }
-        if (namen.size() != roh.size())
+        if (lesart.size() != roh.size())
             continue;
         if (erste.empty())
-            erste = namen;
-        quellen.clear();
-        for (std::size_t i = 0; i + 1 < namen.size(); ++i) {
-            std::string g;
+            erste = lesart;
+        std::size_t i = ab;
+        for (; i < bis; ++i) {
             bool da = false;
-            if (Fehler f = finden(namen[i], &g, &da); !f.ok())
-                return scheitern(namen.back(), f);
+            if (Fehler f = finden(lesart[i], &lesart[i], &da); !f.ok())
+                return f;
             if (!da) {
-                if (fehlt.empty())
-                    fehlt = namen[i];
+                if (fehlt->empty())
+                    *fehlt = lesart[i];
                 break;
             }
-            quellen.push_back(g);
         }
-        if (quellen.size() + 1 == namen.size() || ascii)
+        if (i == bis) {
+            fehlt->clear();
+            *namen = std::move(lesart);
+            return {};
+        }
+        if (ascii)
             break;
     }
-    if (quellen.size() + 1 != namen.size()) {
-        if (erste.empty()) {  // no code page could be converted at all
-            erste = roh;
-            fehlt = roh.front();
-        }
-        lauf_.meldung +=
-            "Teil „" + fehlt + "“ fehlt – " + erste.back() + " wurde nicht zusammengesetzt.\n";
+    if (erste.empty()) {  // no code page could be converted at all
+        erste = roh;
+        *fehlt = roh[std::min(ab, roh.size() - 1)];
+    }
+    *namen = std::move(erste);
+    return {};
+}
+
+// Runs the copy lines in turn. A line that appends to the destination of
+// the join before it (DOS's "copy /b D + P3 + P4 D", or "copy /b D + P3")
+// continues that join in its draft: however many lines a join takes, the
+// destination is replaced once, after the last, and the checksum is judged
+// against the whole file.
+class Ausfuehrung {
+  public:
+    Ausfuehrung(Stapellauf& lauf, Dateisystem& fs)
+        : lauf_(lauf),
+          fs_(fs),
+          summen_(pruefsummenLesen(lauf.pruefsummen)),
+          suche_(fs, lauf.ordner) {}
+
+    int kopieren(const Kopierbefehl& b);
+    // Ends the open join, if any.
+    int beenden();
+
+  private:
+    int beginnen(const Kopierbefehl& b);
+    // Appends namen[ab..] to the open join.
+    int anhaengen(const std::vector<std::string>& namen, std::size_t ab, const Kopierbefehl& b);
+    int scheitern(const std::string& meldung) {
+        laufend_.reset();
+        lauf_.meldung += meldung;
         return stapelstatus::KopierFehler;
     }
+    std::string erwartet(const std::string& zielRoh) const {
+        for (const auto& n : {ziel_, zielRoh}) {
+            if (const auto s = summen_.find(n); s != summen_.end())
+                return s->second;
+        }
+        return {};
+    }
 
-    const std::string ziel = namen.back();
+    Stapellauf& lauf_;
+    Dateisystem& fs_;
+    std::unordered_map<std::string, std::string> summen_;
+    Namenssuche suche_;
+    // The open join: its destination as the batch file and as the folder
+    // spell it, and the identity of an older file of that name.
+    std::unique_ptr<Zusammensetzung> laufend_;
+    std::string zielRoh_, ziel_;
+    std::optional<Dateikennung> zielKennung_;
+};
+
+int Ausfuehrung::kopieren(const Kopierbefehl& b) {
+    const std::string& zielRoh = b.ziel.empty() ? b.quellen.front() : b.ziel;
+    if (laufend_ && gleicherName(b.quellen.front(), zielRoh_) && gleicherName(zielRoh, zielRoh_)) {
+        const std::vector<std::string> roh(b.quellen.begin() + 1, b.quellen.end());
+        std::vector<std::string> namen;
+        std::string fehlt;
+        if (roh.empty())
+            return stapelstatus::Ok;
+        if (Fehler f = suche_.suchen(roh, 0, roh.size(), &namen, &fehlt); !f.ok())
+            return scheitern(texte::nichtZusammengesetzt(ziel_, f));
+        if (!fehlt.empty())
+            return scheitern(texte::fehlt(fehlt, ziel_));
+        return anhaengen(namen, 0, b);
+    }
+    if (const int status = beenden(); status != stapelstatus::Ok)
+        return status;
+    return beginnen(b);
+}
+
+int Ausfuehrung::beginnen(const Kopierbefehl& b) {
+    std::vector<std::string> namen, roh = b.quellen;
+    roh.push_back(b.ziel.empty() ? b.quellen.front() : b.ziel);
+    std::string fehlt;
+    if (Fehler f = suche_.suchen(roh, 0, b.quellen.size(), &namen, &fehlt); !f.ok())
+        return scheitern(texte::nichtZusammengesetzt(namen.empty() ? roh.back() : namen.back(), f));
+    if (!fehlt.empty())
+        return scheitern(texte::fehlt(fehlt, namen.back()));
+    zielRoh_ = roh.back();
+    ziel_ = namen.back();
+    namen.pop_back();
     // A destination that is a later source would be read after it was
     // replaced; the first source is read before, so DOS's append form works.
+    zielKennung_.reset();
     bool zielDa = false;
-    if (Fehler f = fs_.existiert(pfad(ziel), &zielDa); !f.ok())
-        return scheitern(ziel, f);
+    if (Fehler f = fs_.existiert(suche_.pfad(ziel_), &zielDa); !f.ok())
+        return scheitern(texte::zielFehler(ziel_, f));
     if (zielDa) {
-        Dateikennung zielKennung;
-        if (Fehler f = fs_.kennung(pfad(ziel), &zielKennung); !f.ok())
-            return scheitern(ziel, f);
-        for (std::size_t i = 1; i < quellen.size(); ++i) {
-            Dateikennung k;
-            if (Fehler f = fs_.kennung(pfad(quellen[i]), &k); !f.ok())
-                return scheitern(ziel, f);
-            if (k == zielKennung) {
-                lauf_.meldung += "Das Ziel " + ziel +
-                                 " ist zugleich ein späteres Teil – es wurde nichts geschrieben.\n";
-                return stapelstatus::KopierFehler;
-            }
-        }
+        Dateikennung k;
+        if (Fehler f = fs_.kennung(suche_.pfad(ziel_), &k); !f.ok())
+            return scheitern(texte::zielFehler(ziel_, f));
+        zielKennung_ = k;
     }
+    laufend_ = std::make_unique<Zusammensetzung>(fs_, suche_.pfad(ziel_), lauf_.ordner,
+                                                 erwartet(zielRoh_));
+    if (Fehler f = laufend_->anlegen(); !f.ok())
+        return scheitern(texte::zielFehler(ziel_, f));
+    return anhaengen(namen, 1, b);
+}
 
-    std::string erwartet;
-    for (const auto& n : {ziel, roh.back()}) {
-        if (const auto s = summen_.find(n); s != summen_.end() && erwartet.empty())
-            erwartet = s->second;
+int Ausfuehrung::anhaengen(const std::vector<std::string>& namen, std::size_t ab,
+                           const Kopierbefehl& b) {
+    // The draft is ours alone: a source that names it would grow while it is read.
+    const std::string entwurf = kleinAscii(Dateiname(entwurfsname(ziel_)));
+    std::vector<std::string> pfade;
+    for (std::size_t i = 0; i < namen.size(); ++i) {
+        pfade.push_back(suche_.pfad(namen[i]));
+        if (kleinAscii(namen[i]) == entwurf)
+            return scheitern(texte::zielIstTeil(ziel_));
+        if (i < ab || !zielKennung_)
+            continue;
+        Dateikennung k;
+        if (Fehler f = fs_.kennung(pfade.back(), &k); !f.ok())
+            return scheitern(texte::nichtZusammengesetzt(ziel_, f));
+        if (k == *zielKennung_)
+            return scheitern(texte::zielIstTeil(ziel_));
     }
-    std::unique_ptr<Pruefsumme> hash;
-    if (!erwartet.empty())
-        hash = std::make_unique<Pruefsumme>();
-
-    OffeneDatei aus(fs_);
-    std::string entwurf;
-    if (Fehler f = entwurfAnlegen(fs_, pfad(ziel), aus, &entwurf); !f.ok())
-        return scheitern(ziel, f);
-    entwurfMerken(entwurf);
-    Fehler f = verbinden(quellen, aus.handle(), hash.get());
-    if (f.ok())
-        f = aus.schliessen();
-    std::string summe;
-    if (f.ok() && hash)
-        f = hash->ergebnis(&summe);
-    const bool falsch = f.ok() && hash && summe != erwartet;
-    if (f.ok() && !falsch)
-        f = fs_.umbenennen(entwurf, pfad(ziel));
-    if (!f.ok() || falsch) {
-        aus.zu();
-        (void)fs_.loeschen(entwurf);
-    }
-    gEntwurfDa = 0;
-    if (falsch) {
-        lauf_.meldung += "Prüfsumme falsch: " + ziel + " stimmt nicht mit " + lauf_.pruefdatei +
-                         " überein (ein Teil ist beschädigt, gekürzt oder vertauscht) – " + ziel +
-                         " wurde nicht geschrieben.\n";
-        return stapelstatus::PruefsummeFalsch;
-    }
-    if (!f.ok())
-        return scheitern(ziel, f);
-    if (auto& gleich = namen_[kleinAscii(ziel)];
-        std::find(gleich.begin(), gleich.end(), ziel) == gleich.end()) {
-        gleich.push_back(ziel);
-    }
-    lauf_.meldung += ziel + (hash ? " wurde zusammengesetzt, die Prüfsumme stimmt.\n"
-                                  : " wurde zusammengesetzt (ohne Prüfsumme).\n");
+    std::string keineDatei;
+    if (Fehler f = laufend_->anhaengen(pfade, &keineDatei); !f.ok())
+        return scheitern(texte::nichtZusammengesetzt(ziel_, f));
+    if (!keineDatei.empty())
+        return scheitern(texte::keineDatei(keineDatei, ziel_));
     if (!b.ausgabeVerworfen)
         lauf_.ausgabe += "        1 Datei(en) kopiert.\n";
     return stapelstatus::Ok;
 }
 
+int Ausfuehrung::beenden() {
+    if (!laufend_)
+        return stapelstatus::Ok;
+    const auto job = std::move(laufend_);
+    Fehler f;
+    switch (job->abschliessen(&f)) {
+        case Zusammensetzung::Ende::Fertig:
+            suche_.neu(ziel_);
+            lauf_.meldung += texte::fertig(ziel_, job->geprueft());
+            return stapelstatus::Ok;
+        case Zusammensetzung::Ende::SummeFalsch:
+            lauf_.meldung += texte::pruefsummeFalsch(ziel_, lauf_.pruefdatei);
+            return stapelstatus::PruefsummeFalsch;
+        case Zusammensetzung::Ende::OrdnerUngesichert:
+            lauf_.meldung += texte::ungesichert(ziel_, f);
+            return stapelstatus::KopierFehler;
+        case Zusammensetzung::Ende::Fehlgeschlagen:
+            break;
+    }
+    lauf_.meldung += texte::zielFehler(ziel_, f);
+    return stapelstatus::KopierFehler;
+}
+
 // Checks one line; false with the reason when it lies outside the subset.
-bool zeileLesen(std::string zeile, Befehl* aus, std::string* fehler) {
+bool zeileLesen(std::string_view zeile, Befehl* aus, bool* kopie, std::string* fehler) {
     std::size_t a = 0;
     while (a < zeile.size() && (zeile[a] == '@' || leer(zeile[a]))) ++a;
-    zeile = trim(zeile.substr(a));
-    if (zeile.empty())
+    const std::string z = trim(std::string(zeile.substr(a)));
+    if (z.empty())
         return true;
     std::size_t w = 0;
-    while (w < zeile.size() && std::isalpha(static_cast<unsigned char>(zeile[w]))) ++w;
-    const std::string befehl = kleinAscii(zeile.substr(0, w));
-    const std::string rest = zeile.substr(w);
+    while (w < z.size() && std::isalpha(static_cast<unsigned char>(z[w]))) ++w;
+    const std::string befehl = kleinAscii(z.substr(0, w));
+    const std::string rest = z.substr(w);
     if (befehl == "rem" && (rest.empty() || leer(rest[0])))
         return true;
     if (befehl == "echo" && (rest.empty() || leer(rest[0]) || rest[0] == '.')) {
-        const std::string t = trim(rest.empty() ? rest : rest.substr(1));
+        std::string t;
+        if (!prozentLesen(trim(rest.empty() ? rest : rest.substr(1)), &t, fehler))
+            return false;
         const std::string k = kleinAscii(t);
         if (k != "off" && k != "on")
-            aus->echo = t + "\n";
+            aus->echo += t + "\n";
         return true;
     }
     if (befehl == "copy" && (rest.empty() || leer(rest[0]) || rest[0] == '/')) {
-        aus->kopie = true;
+        *kopie = true;
         return kopierbefehlLesen(rest, &aus->k, fehler);
     }
-    *fehler = "Befehl wird nicht unterstützt: " + zeile;
+    *fehler = "Befehl wird nicht unterstützt: " + z;
     return false;
+}
+
+// Whether the line read so far is a copy line.
+bool kopierzeile(std::string_view z) {
+    std::size_t a = 0;
+    while (a < z.size() && (z[a] == '@' || leer(z[a]))) ++a;
+    return z.size() >= a + 5 && kleinAscii(std::string(z.substr(a, 4))) == "copy" &&
+           (leer(z[a + 4]) || z[a + 4] == '/');
+}
+
+// Splits a batch text into lines as it arrives and checks each. The pieces
+// of a copy line are counted while it is still being read, so a hostile
+// line of millions of names is refused before it is held whole; other lines
+// longer than cmd reads are refused as soon as they are.
+class Stapelleser {
+  public:
+    explicit Stapelleser(Stapellauf& lauf) : lauf_(lauf) {}
+    // False once the text is refused; lauf.meldung then says why.
+    bool lesen(std::string_view stueck);
+    bool ende();
+    bool abgelehnt() const { return abgelehnt_; }
+
+    std::vector<Befehl> befehle;  // the copy lines
+    std::string schlussEcho;      // what echo lines after the last copy print
+
+  private:
+    bool zeileFertig();
+    bool ablehnen(const std::string& grund) {
+        lauf_.meldung += "Zeile " + std::to_string(nummer_) + " wird nicht unterstützt (" + grund +
+                         ") – die Batchdatei wurde nicht ausgeführt.\n";
+        abgelehnt_ = true;
+        return false;
+    }
+    bool zuVieleTeile() {
+        lauf_.meldung += "Die Batchdatei nennt mehr als " + std::to_string(kTeileHoechstens) +
+                         " Teile – sie wurde nicht ausgeführt.\n";
+        abgelehnt_ = true;
+        return false;
+    }
+
+    Stapellauf& lauf_;
+    std::string zeile_, echo_;
+    int nummer_ = 1;
+    bool anfang_ = true, crDavor_ = false, zitiert_ = false, strgZ_ = false, abgelehnt_ = false;
+    std::size_t teile_ = 0;      // sources of the lines before
+    std::size_t plus_ = 0;       // "+" outside quotes in this line
+    std::size_t abschnitt_ = 0;  // characters since the last of them
+};
+
+bool Stapelleser::lesen(std::string_view stueck) {
+    // Editors add a byte-order mark in front.
+    if (anfang_ && stueck.starts_with("\xef\xbb\xbf"))
+        stueck.remove_prefix(3);
+    anfang_ = false;
+    for (const char c : stueck) {
+        const bool crLf = crDavor_ && c == '\n';
+        crDavor_ = c == '\r';
+        if (crLf)
+            continue;
+        if (c == '\r' || c == '\n') {
+            if (!zeileFertig())
+                return false;
+            continue;
+        }
+        if (zeile_.empty() && (c == '@' || leer(c)))
+            continue;  // what zeileLesen drops anyway
+        zeile_ += c;
+        ++abschnitt_;
+        if (c == '"') {
+            zitiert_ = !zitiert_;
+        } else if (c == '+' && !zitiert_) {
+            abschnitt_ = 0;
+            if (++plus_ + teile_ == kTeileHoechstens && kopierzeile(zeile_))
+                return zuVieleTeile();  // a copy line has one source more than "+"
+        }
+        // No name is longer than a line cmd reads, and only copy lines may
+        // be longer, as the files of older versions are.
+        if (abschnitt_ > kZeileHoechstens ||
+            (zeile_.size() == kZeileHoechstens + 1 && !kopierzeile(zeile_))) {
+            return ablehnen("länger als " + std::to_string(kZeileHoechstens) + " Zeichen");
+        }
+    }
+    return true;
+}
+
+bool Stapelleser::zeileFertig() {
+    std::string z = std::exchange(zeile_, {});
+    plus_ = abschnitt_ = 0;
+    zitiert_ = false;
+    // DOS editors end a file with Ctrl-Z; nothing may follow it.
+    const bool nachStrgZ = strgZ_;
+    while (!z.empty() && z.back() == '\x1a') {
+        z.pop_back();
+        strgZ_ = true;
+    }
+    Befehl b;
+    b.zeile = nummer_;
+    bool kopie = false;
+    std::string fehler;
+    if (nachStrgZ && !trim(z).empty())
+        return ablehnen("Text nach Strg-Z");
+    if (!zeileLesen(z, &b, &kopie, &fehler))
+        return ablehnen(fehler);
+    ++nummer_;
+    teile_ += b.k.quellen.size();
+    if (teile_ > kTeileHoechstens)
+        return zuVieleTeile();
+    if (!kopie) {
+        echo_ += b.echo;
+        return true;
+    }
+    b.echo = std::exchange(echo_, {});
+    befehle.push_back(std::move(b));
+    return true;
+}
+
+bool Stapelleser::ende() {
+    if (!zeile_.empty() && !zeileFertig())
+        return false;
+    schlussEcho = std::exchange(echo_, {});
+    return true;
+}
+
+int befehleAusfuehren(Stapelleser& leser, Stapellauf& lauf, Dateisystem& fs) {
+    Ausfuehrung ausfuehrung(lauf, fs);
+    // Echo text is handed on, not copied: it may be nearly as large as the file.
+    const auto ausgeben = [&](std::string& echo) {
+        if (lauf.ausgabe.empty())
+            lauf.ausgabe.swap(echo);
+        else
+            lauf.ausgabe += echo;
+        std::string().swap(echo);
+    };
+    for (auto& b : leser.befehle) {
+        ausgeben(b.echo);
+        if (const int status = ausfuehrung.kopieren(b.k); status != stapelstatus::Ok)
+            return status;
+    }
+    const int status = ausfuehrung.beenden();
+    if (status == stapelstatus::Ok)
+        ausgeben(leser.schlussEcho);
+    return status;
 }
 
 Fehler dateiLesen(Dateisystem& fs, const std::string& pfad, std::string* text, bool* zuGross) {
@@ -477,6 +701,29 @@ Fehler dateiLesen(Dateisystem& fs, const std::string& pfad, std::string* text, b
             break;
         }
     } while (n > 0);
+    return datei.schliessen();
+}
+
+// Feeds the batch file to `leser` piece by piece; a file above the limit is
+// refused unread. A refusal by `leser` ends the reading early.
+Fehler stapelLesen(Dateisystem& fs, const std::string& pfad, Stapelleser& leser, bool* zuGross) {
+    OffeneDatei datei(fs);
+    if (Fehler f = fs.oeffneLesen(pfad, datei.ziel()); !f.ok())
+        return f;
+    std::int64_t laenge = 0;
+    if (Fehler f = fs.laenge(datei.handle(), &laenge); !f.ok())
+        return f;
+    *zuGross = laenge > static_cast<std::int64_t>(kStapelHoechstens);
+    std::string stueck(std::min<std::int64_t>(laenge + 1, 1 << 20), '\0');
+    std::size_t gelesen = 0, n = 0;
+    while (!*zuGross) {
+        if (Fehler f = fs.lesen(datei.handle(), stueck.data(), stueck.size(), &n); !f.ok())
+            return f;
+        gelesen += n;
+        *zuGross = gelesen > kStapelHoechstens;  // grown since
+        if (n == 0 || *zuGross || !leser.lesen(std::string_view(stueck.data(), n)))
+            break;
+    }
     return datei.schliessen();
 }
 
@@ -546,47 +793,11 @@ bool kopierbefehlLesen(const std::string& argumente, Kopierbefehl* befehl, std::
     return true;
 }
 
-int stapelAusfuehren(const std::string& eingabe, Stapellauf& lauf, Dateisystem& fs) {
-    // Editors add a byte-order mark in front and DOS ones a Ctrl-Z at the end.
-    std::size_t anfang = eingabe.rfind("\xef\xbb\xbf", 0) == 0 ? 3 : 0;
-    std::size_t schluss = eingabe.size();
-    while (schluss > anfang && (eingabe[schluss - 1] == '\x1a' || eingabe[schluss - 1] == '\r' ||
-                                eingabe[schluss - 1] == '\n')) {
-        --schluss;
-    }
-    std::vector<Befehl> befehle;
-    std::size_t teile = 0;
-    for (int nummer = 1; anfang < schluss; ++nummer) {
-        std::size_t ende = eingabe.find_first_of("\r\n", anfang);
-        if (ende == std::string::npos || ende > schluss)
-            ende = schluss;
-        Befehl b;
-        b.zeile = nummer;
-        std::string fehler;
-        if (!zeileLesen(eingabe.substr(anfang, ende - anfang), &b, &fehler)) {
-            lauf.meldung += "Zeile " + std::to_string(nummer) + " wird nicht unterstützt (" +
-                            fehler + ") – die Batchdatei wurde nicht ausgeführt.\n";
-            return stapelstatus::NichtUnterstuetzt;
-        }
-        teile += b.k.quellen.size();
-        if (teile > kTeileHoechstens) {
-            lauf.meldung += "Die Batchdatei nennt mehr als " + std::to_string(kTeileHoechstens) +
-                            " Teile – sie wurde nicht ausgeführt.\n";
-            return stapelstatus::NichtUnterstuetzt;
-        }
-        if (b.kopie || !b.echo.empty())
-            befehle.push_back(std::move(b));
-        anfang = ende + (eingabe.compare(ende, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    Ausfuehrung ausfuehrung(lauf, fs);
-    for (const auto& b : befehle) {
-        lauf.ausgabe += b.echo;
-        if (b.kopie) {
-            if (const int status = ausfuehrung.kopieren(b.k); status != stapelstatus::Ok)
-                return status;
-        }
-    }
-    return stapelstatus::Ok;
+int stapelAusfuehren(const std::string& text, Stapellauf& lauf, Dateisystem& fs) {
+    Stapelleser leser(lauf);
+    if (!leser.lesen(text) || !leser.ende())
+        return stapelstatus::NichtUnterstuetzt;
+    return befehleAusfuehren(leser, lauf, fs);
 }
 
 int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisystem& fs) {
@@ -605,9 +816,21 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
         }
         return stapelstatus::Ok;
     };
-    std::string text;
-    if (const int s = lesen(datei, &text); s != stapelstatus::Ok)
-        return s;
+    Stapelleser leser(lauf);
+    bool zuGross = false;
+    if (Fehler f = stapelLesen(fs, datei, leser, &zuGross); !f.ok()) {
+        lauf.meldung += Dateiname(datei) + " kann nicht gelesen werden: Fehler " +
+                        std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+        return stapelstatus::KopierFehler;
+    }
+    if (zuGross) {
+        lauf.meldung += Dateiname(datei) + " ist größer als " +
+                        std::to_string(kStapelHoechstens >> 20) +
+                        " MiB – die Batchdatei wurde nicht ausgeführt.\n";
+        return stapelstatus::NichtUnterstuetzt;
+    }
+    if (leser.abgelehnt() || !leser.ende())
+        return stapelstatus::NichtUnterstuetzt;
     const std::string pruefdatei = OhneEndung(datei) + "sha256";
     // A batch file whose name leaves no room for "sha256" was cut without one.
     bool da = false;
@@ -623,14 +846,7 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
         if (const int s = lesen(pruefdatei, &lauf.pruefsummen); s != stapelstatus::Ok)
             return s;
     }
-    return stapelAusfuehren(text, lauf, fs);
-}
-
-void stapelSignaleAbfangen() {
-    struct sigaction sa {};
-    sa.sa_handler = beiSignal;
-    sigemptyset(&sa.sa_mask);
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+    return befehleAusfuehren(leser, lauf, fs);
 }
 
 }  // namespace zorta

@@ -17,13 +17,19 @@ namespace zorta {
 // folder part "/" or "\", a drive "C:", "." or "..", a wildcard, a control
 // character or NUL) means that nothing is executed. CR, LF and CR LF end
 // lines; a UTF-8 byte-order mark at the start and Ctrl-Z at the end are
-// ignored; "%%" reads as "%". Names are matched against the files present as
-// UTF-8, then as code page 850, then as code page 1252.
+// ignored; "%%" reads as "%", and any other "%" (a variable or parameter
+// that cmd would expand) is outside the subset. Names are matched against
+// the files present as UTF-8, then as code page 850, then as code page 1252.
+// Sources must be regular files of the folder reached without following a
+// link.
 //
-// When the checksum file of the batch file's stem (BILD.sha256 beside
-// BILD.bat, in the format of sha256sum) names a copy's destination, the join
-// is hashed while it runs and replaces the destination only when the hash
-// matches.
+// A copy line that appends to the destination of the copy line before it
+// ("copy /b D + P3 + P4 D", or "copy /b D + P3") continues that join: however
+// many lines it takes, the joined file is written once, in place, and
+// replaces the destination only after the last of them. When the checksum
+// file of the batch file's stem (BILD.sha256 beside BILD.bat, in the format
+// of sha256sum) names the destination, the whole file is hashed and replaces
+// the destination only when the hash matches.
 //
 // zorta-batch exits with one of stapelstatus. Its error output carries only
 // result lines, in German, ready to show: one line per joined file, e.g.
@@ -33,6 +39,7 @@ namespace zorta {
 //   "Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."
 //   "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein …"
 //   "Zeile 3 wird nicht unterstützt (…) – die Batchdatei wurde nicht ausgeführt."
+//   "BILD.ZIP wird bereits zusammengesetzt (von einem anderen Lauf) – …"
 // What echo prints goes to standard output.
 namespace stapelstatus {
 inline constexpr int Ok = 0;

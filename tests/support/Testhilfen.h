@@ -122,6 +122,13 @@ class FehlerDateisystem final : public Dateisystem {
         return ziele ? ziele(o) : echt_.zielplatz(o);
     }
     std::int64_t belegt(const std::string& p) override { return echt_.belegt(p); }
+    // Pieces of a join, opened without following a link.
+    Fehler oeffneTeil(const std::string& p, Handle* h, bool* datei) override {
+        *datei = true;
+        Fehler f = oeffne("oeffneTeil", p, h, false, [&] { return echt_.oeffneTeil(p, h, datei); });
+        offen_ -= f.ok() && !*datei;  // nothing was opened
+        return f;
+    }
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
