@@ -67,6 +67,14 @@ class Dateisystem {
     // (a link or special file itself, never its target); a draft that a
     // running process holds gives error 70.
     virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
+
+    // Checksum files and re-read pieces: files that count only when they are ordinary.
+    enum class Fund { Nichts, Datei, Anderes };
+    // What stands at `pfad`: Nichts (no entry at all), Datei (an ordinary
+    // file, reached through links; *h is then open for reading) or Anderes (a
+    // folder, FIFO, device, socket or a link that leads nowhere). Never waits
+    // for a FIFO's writer.
+    virtual Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -89,6 +97,7 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+    Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so

@@ -184,39 +184,6 @@ std::optional<std::string> nachUtf8(const std::string& text, const char* von) {
     return aus;
 }
 
-// One checksum per name, from a text in the format of sha256sum.
-std::unordered_map<std::string, std::string> pruefsummenLesen(const std::string& text) {
-    std::unordered_map<std::string, std::string> summen;
-    std::size_t anfang = 0;
-    while (anfang < text.size()) {
-        std::size_t ende = text.find('\n', anfang);
-        if (ende == std::string::npos)
-            ende = text.size();
-        std::string z = text.substr(anfang, ende - anfang);
-        anfang = ende + 1;
-        if (!z.empty() && z.back() == '\r')
-            z.pop_back();
-        const bool maskiert = !z.empty() && z[0] == '\\';
-        if (maskiert)
-            z.erase(0, 1);
-        if (z.size() < 67 || (z[65] != ' ' && z[65] != '*') || z[64] != ' ' ||
-            !std::all_of(z.begin(), z.begin() + 64, [](char c) { return std::isxdigit(c); })) {
-            continue;
-        }
-        std::string name;
-        for (std::size_t i = 66; i < z.size(); ++i) {
-            if (maskiert && z[i] == '\\' && i + 1 < z.size()) {
-                ++i;
-                name += z[i] == 'n' ? '\n' : z[i];
-            } else {
-                name += z[i];
-            }
-        }
-        summen[name] = kleinAscii(z.substr(0, 64));
-    }
-    return summen;
-}
-
 struct Befehl {
     int zeile = 0;
     bool kopie = false;
@@ -226,8 +193,7 @@ struct Befehl {
 
 class Ausfuehrung {
   public:
-    Ausfuehrung(Stapellauf& lauf, Dateisystem& fs)
-        : lauf_(lauf), fs_(fs), summen_(pruefsummenLesen(lauf.pruefsummen)) {}
+    Ausfuehrung(Stapellauf& lauf, Dateisystem& fs) : lauf_(lauf), fs_(fs) {}
 
     int kopieren(const Kopierbefehl& b);
 
@@ -246,7 +212,6 @@ class Ausfuehrung {
 
     Stapellauf& lauf_;
     Dateisystem& fs_;
-    std::unordered_map<std::string, std::string> summen_;
     // The folder, listed at most once per run, by names folded to lower case.
     bool gelistet_ = false;
     std::unordered_map<std::string, std::vector<std::string>> namen_;
@@ -392,9 +357,10 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
     }
 
     std::string erwartet;
-    for (const auto& n : {ziel, roh.back()}) {
-        if (const auto s = summen_.find(n); s != summen_.end() && erwartet.empty())
-            erwartet = s->second;
+    if (const int s = erwartetePruefsumme(lauf_.pruefsummen, ziel, {ziel, roh.back()}, &erwartet,
+                                          &lauf_.meldung);
+        s != stapelstatus::Ok) {
+        return s;
     }
     std::unique_ptr<Pruefsumme> hash;
     if (!erwartet.empty())
@@ -420,9 +386,11 @@ int Ausfuehrung::kopieren(const Kopierbefehl& b) {
     }
     gEntwurfDa = 0;
     if (falsch) {
-        lauf_.meldung += "Prüfsumme falsch: " + ziel + " stimmt nicht mit " + lauf_.pruefdatei +
+        lauf_.meldung += "Prüfsumme falsch: " + ziel + " stimmt nicht mit " +
+                         lauf_.pruefsummen.datei +
                          " überein (ein Teil ist beschädigt, gekürzt oder vertauscht) – " + ziel +
                          " wurde nicht geschrieben.\n";
+        lauf_.meldung += teilbefund(lauf_.pruefsummen, ziel, lauf_.ordner, fs_);
         return stapelstatus::PruefsummeFalsch;
     }
     if (!f.ok())
@@ -616,20 +584,9 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
     std::string text;
     if (const int s = lesen(datei, &text); s != stapelstatus::Ok)
         return s;
-    const std::string pruefdatei = OhneEndung(datei) + "sha256";
-    // A batch file whose name leaves no room for "sha256" was cut without one.
-    bool da = false;
-    if (Dateiname(pruefdatei).size() <= NAME_MAX) {
-        if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
-            lauf.meldung += Dateiname(pruefdatei) + " kann nicht gelesen werden: Fehler " +
-                            std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
-            return stapelstatus::KopierFehler;
-        }
-    }
-    if (da) {
-        lauf.pruefdatei = Dateiname(pruefdatei);
-        if (const int s = lesen(pruefdatei, &lauf.pruefsummen); s != stapelstatus::Ok)
-            return s;
+    if (const int s = pruefdateiLesen(fs, datei, &lauf.pruefsummen, &lauf.meldung);
+        s != stapelstatus::Ok) {
+        return s;
     }
     return stapelAusfuehren(text, lauf, fs);
 }

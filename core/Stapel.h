@@ -5,6 +5,7 @@
 
 #include "Dateisystem.h"
 #include "Grenzen.h"
+#include "Pruefdatei.h"
 
 namespace zorta {
 
@@ -21,9 +22,11 @@ namespace zorta {
 // UTF-8, then as code page 850, then as code page 1252.
 //
 // When the checksum file of the batch file's stem (BILD.sha256 beside
-// BILD.bat, in the format of sha256sum) names a copy's destination, the join
-// is hashed while it runs and replaces the destination only when the hash
-// matches.
+// BILD.bat, in the format of sha256sum) stands there, in whatever form, every
+// copy's destination must have exactly one checksum in it: the join is
+// hashed while it runs and replaces the destination only when the hash
+// matches; on a mismatch the pieces the file has lines for are checked one
+// by one and named (see Pruefdatei.h).
 //
 // zorta-batch exits with one of stapelstatus. Its error output carries only
 // result lines, in German, ready to show: one line per joined file, e.g.
@@ -32,13 +35,19 @@ namespace zorta {
 // and on failure, as the last line, the reason (see the texts in Stapel.cpp):
 //   "Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."
 //   "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein …"
+//   "Teil „BILD.002“ ist zu kurz (39999 statt 40000 Bytes)."
+//   "BILD.sha256 ist unbrauchbar (…) – es wurde nichts zusammengesetzt."
 //   "Zeile 3 wird nicht unterstützt (…) – die Batchdatei wurde nicht ausgeführt."
-// What echo prints goes to standard output.
+// The last line of the error output hands the result to the window (see
+// Stapelergebnis.h). What echo prints goes to standard output.
 namespace stapelstatus {
 inline constexpr int Ok = 0;
 inline constexpr int KopierFehler = 1;       // a copy failed; nothing half written remains
 inline constexpr int NichtUnterstuetzt = 2;  // a line outside the subset: nothing was executed
 inline constexpr int PruefsummeFalsch = 3;   // the joined bytes do not match the checksum file
+// A checksum file stands there but gives no one valid checksum for the
+// destination: nothing was written.
+inline constexpr int PruefdateiUnbrauchbar = 4;
 }  // namespace stapelstatus
 
 struct Kopierbefehl {
@@ -53,8 +62,7 @@ bool kopierbefehlLesen(const std::string& argumente, Kopierbefehl* befehl, std::
 
 struct Stapellauf {
     std::string ordner;       // where names are taken; "" is the current folder
-    std::string pruefsummen;  // the checksum file's text; "" when there is none
-    std::string pruefdatei;   // its name, for messages
+    Pruefsummen pruefsummen;  // the checksum file, read
     std::string ausgabe;      // out: what the console would show
     std::string meldung;      // out: the result lines (see above), each ended by LF
 };

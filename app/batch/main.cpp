@@ -1,11 +1,13 @@
 // zorta-batch FILE: runs a rejoin batch file in the current folder. The exit
-// status and the result lines on standard error are described in Stapel.h.
+// status and the result lines on standard error are described in Stapel.h,
+// the last line, for the window, in Stapelergebnis.h.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "Dateisystem.h"
 #include "Stapel.h"
+#include "Stapelergebnis.h"
 
 int main(int argc, char* argv[]) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
@@ -34,6 +36,6 @@ int main(int argc, char* argv[]) {
     const int status = zorta::stapeldateiAusfuehren(argv[1], lauf, fs);
     std::fputs(lauf.ausgabe.c_str(), stdout);
     std::fflush(stdout);
-    std::fputs(lauf.meldung.c_str(), stderr);
+    std::fputs(zorta::ergebnisAusgabe(status, lauf.meldung).c_str(), stderr);
     return status;
 }
