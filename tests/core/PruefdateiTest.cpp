@@ -133,10 +133,10 @@ TEST_P(TeilbefundTest, nenntGenauDieBeschaedigtenTeile) {
     EXPECT_EQ(test::namenIn(tmp.pfad()), vorher);
     EXPECT_EQ(fs.offen(), 0);
 }
-const std::string kKippe = "printf '\\377\\376' | dd bs=1 seek=700 conv=notrunc status=none of=";
+const std::string kKippe = "printf '\\377\\376' | dd bs=1 seek=300 conv=notrunc status=none of=";
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Schaeden, TeilbefundTest, testing::Values(
-    Teilschaden{"bitGekippt", kKippe + "s.013", {"Teil „s.013“ ist beschädigt."}},
+    Teilschaden{"bitImLetzten", kKippe + "s.025", {"Teil „s.025“ ist beschädigt."}},
     Teilschaden{"gekuerzt", "truncate -s -1 s.002", {"Teil „s.002“ ist zu kurz (999 statt 1000 Bytes)."}},
     Teilschaden{"letztesZuLang", "truncate -s 1001 s.025", {"Teil „s.025“ ist zu lang (1001 Bytes, höchstens 1000 Bytes)."}},
     Teilschaden{"vertauscht", "mv s.007 x && mv s.008 s.007 && mv x s.008", {"Teil „s.007“ enthält Teil „s.008“ (vertauscht).", "Teil „s.008“ enthält Teil „s.007“ (vertauscht)."}},
