@@ -47,7 +47,6 @@ struct Variante {
     std::string text;
     std::string ziel = "T.ZIP";
     std::string stamm = "T";
-    std::string meldung = "";  // checked when given
     int status = stapelstatus::Ok;
 };
 class HandbearbeitetTest : public StapelTest, public testing::WithParamInterface<Variante> {};
@@ -56,7 +55,6 @@ TEST_P(HandbearbeitetTest, verstehtDieUeblichenSchreibweisen) {
     test::schreibeText(in(v.stamm + ".001"), "abc");
     test::schreibeText(in(v.stamm + ".002"), "def");
     ASSERT_EQ(dateiAusfuehren(v.text), v.status) << lauf.meldung;
-    EXPECT_NE(lauf.meldung.find(v.meldung), std::string::npos) << lauf.meldung;
     const bool neu = v.status == stapelstatus::Ok && v.ziel != v.stamm + ".001";
     EXPECT_EQ(test::namenIn(tmp.pfad()).size(), 3u + neu);
     EXPECT_EQ(test::lies(in(v.ziel)), v.status == stapelstatus::Ok ? "abcdef" : "def");
@@ -74,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Varianten, HandbearbeitetTest, testing::Values(
     Variante{"grossKleinVertauscht", "copy /b t.001 + t.002 T.ZIP >nul\r\n"},
     Variante{"anhaengeformOhneZiel", "copy /b T.001 + T.002 >nul", "T.001"},
     Variante{"cp1252", "copy /b B\xe4r.001 + B\xe4r.002 B\xe4r.ZIP", "Bär.ZIP", "Bär"},
-    Variante{"zielIstSpaeteresTeil", "copy /b T.001 + T.002 T.002", "T.002", "T", "", stapelstatus::KopierFehler},
-    Variante{"zielIstErstesUndSpaeteresTeil", "copy /b T.001 + T.002 + T.001 T.001", "T.002", "T", "", stapelstatus::KopierFehler}), test::zeilenname);
+    Variante{"zielIstSpaeteresTeil", "copy /b T.001 + T.002 T.002", "T.002", "T", stapelstatus::KopierFehler},
+    Variante{"zielIstErstesUndSpaeteresTeil", "copy /b T.001 + T.002 + T.001 T.001", "T.002", "T", stapelstatus::KopierFehler}), test::zeilenname);
 // clang-format on
 
 // A line outside the subset between two good ones, two lines that together
