@@ -32,7 +32,8 @@ namespace zorta {
 // result lines, in German, ready to show: one line per joined file, e.g.
 //   "BILD.ZIP wurde zusammengesetzt, die Prüfsumme stimmt."
 //   "BILD.ZIP wurde zusammengesetzt (ohne Prüfsumme)."
-// and on failure, as the last line, the reason (see the texts in Stapel.cpp):
+// and on failure the reason, after a mismatch followed by one line per
+// damaged piece (see the texts in Stapel.cpp and Pruefdatei.cpp):
 //   "Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."
 //   "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein …"
 //   "Teil „BILD.002“ ist zu kurz (39999 statt 40000 Bytes)."

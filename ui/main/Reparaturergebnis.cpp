@@ -36,9 +36,8 @@ Reparaturergebnis reparaturergebnis(const std::string& batch, const zorta::Progr
                                           "Namens blieb unverändert.%2")
                                .arg(name, mitGrund)};
         case zorta::stapelstatus::PruefdateiUnbrauchbar:
-            return {false, QStringLiteral("%1: Die Prüfsummendatei daneben ist unbrauchbar, darum "
-                                          "wurde nichts zusammengesetzt. Eine vorhandene Datei "
-                                          "gleichen Namens blieb unverändert.%2")
+            return {false, QStringLiteral("%1: Die Prüfsummendatei daneben ist unbrauchbar. Eine "
+                                          "vorhandene Datei gleichen Namens blieb unverändert.%2")
                                .arg(name, mitGrund)};
         case -1:
             return {
