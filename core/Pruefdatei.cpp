@@ -192,11 +192,13 @@ struct Teil {
     Fehler fehler;
 };
 
+// The folder's names by their lower-case form, listed once when needed.
+using Ordnerliste = std::optional<std::unordered_map<std::string, std::vector<std::string>>>;
+
 // Opens a piece as the join finds it: as named, else the one name in the
 // folder that differs from it only in ASCII case (FAT media change case).
-Fehler teilOeffnen(
-    Dateisystem& fs, const std::string& ordner, const std::string& name, OffeneDatei& datei,
-    bool* da, std::optional<std::unordered_map<std::string, std::vector<std::string>>>& namen) {
+Fehler teilOeffnen(Dateisystem& fs, const std::string& ordner, const std::string& name,
+                   OffeneDatei& datei, bool* da, Ordnerliste& namen) {
     const auto pfad = [&](const std::string& n) {
         return ordner.empty() ? n : Ordnerpraefix(ordner) + n;
     };
@@ -222,9 +224,7 @@ Fehler teilOeffnen(
     return {};
 }
 
-Fehler teilPruefen(
-    Dateisystem& fs, const std::string& ordner, Teil* t,
-    std::optional<std::unordered_map<std::string, std::vector<std::string>>>& namen) {
+Fehler teilPruefen(Dateisystem& fs, const std::string& ordner, Teil* t, Ordnerliste& namen) {
     OffeneDatei datei(fs);
     if (Fehler f = teilOeffnen(fs, ordner, t->name, datei, &t->da, namen); !f.ok() || !t->da)
         return f;
@@ -274,7 +274,7 @@ std::string teilbefund(const Pruefsummen& p, const std::string& ziel, const std:
     std::sort(teile.begin(), teile.end(), [](const Teil& a, const Teil& b) {
         return a.nummer != b.nummer ? a.nummer < b.nummer : a.name < b.name;
     });
-    std::optional<std::unordered_map<std::string, std::vector<std::string>>> namen;
+    Ordnerliste namen;
     for (auto& t : teile) t.fehler = teilPruefen(fs, ordner, &t, namen);
 
     // The checksum file gives no sizes. Every piece but the last has the
