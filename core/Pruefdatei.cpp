@@ -88,6 +88,7 @@ bool eintragLesen(std::string z, std::string* name, std::string* hex) {
 bool pruefsummenLesen(const std::string& text, std::unordered_map<std::string, std::string>* summen,
                       std::string* grund) {
     summen->clear();
+    summen->reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t anfang = 0;
     for (int nummer = 1; anfang < text.size(); ++nummer) {
         std::size_t ende = text.find('\n', anfang);
@@ -97,22 +98,22 @@ bool pruefsummenLesen(const std::string& text, std::unordered_map<std::string, s
         anfang = ende + 1;
         if (!z.empty() && z.back() == '\r')
             z.pop_back();
-        const std::string zeile = "Zeile " + std::to_string(nummer);
+        const auto zeile = [nummer] { return "Zeile " + std::to_string(nummer); };
         if (z.find('\0') != std::string::npos) {
-            *grund = zeile + " enthält ein NUL-Zeichen";
+            *grund = zeile() + " enthält ein NUL-Zeichen";
             return false;
         }
         const std::size_t a = z.find_first_not_of(" \t");
         if (a == std::string::npos || z[0] == '#')
             continue;
         std::string name, hex;
-        if (!eintragLesen(z.substr(a), &name, &hex)) {
-            *grund = zeile + " ist keine SHA-256-Prüfsumme im Format von sha256sum";
+        if (!eintragLesen(a == 0 ? std::move(z) : z.substr(a), &name, &hex)) {
+            *grund = zeile() + " ist keine SHA-256-Prüfsumme im Format von sha256sum";
             return false;
         }
-        const auto [eintrag, neu] = summen->emplace(name, hex);
+        const auto [eintrag, neu] = summen->try_emplace(std::move(name), hex);
         if (!neu && eintrag->second != hex) {
-            *grund = "zwei verschiedene Prüfsummen für „" + name + "“";
+            *grund = "zwei verschiedene Prüfsummen für „" + eintrag->first + "“";
             return false;
         }
     }
