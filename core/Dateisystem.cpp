@@ -403,6 +403,43 @@ Fehler PosixDateisystem::oeffneTeil(const std::string& pfad, Handle* h, bool* da
     return {};
 }
 
+Fehler PosixDateisystem::oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) {
+    const int fd = ::open(pfad.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        struct stat st {};
+        if (err == ENOENT && ::lstat(pfad.c_str(), &st) != 0 && errno == ENOENT) {
+            *fund = Fund::Nichts;
+            return {};
+        }
+        // A link into nowhere or in a circle, a socket: there, but nothing to read.
+        if (err == ENOENT || err == ELOOP || err == ENXIO || err == EOPNOTSUPP) {
+            *fund = Fund::Anderes;
+            return {};
+        }
+        return Fehler::ausErrno(err, pfad);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        const bool anderes = st.st_mode != 0;
+        ::close(fd);
+        if (!anderes)
+            return Fehler::ausErrno(err, pfad);
+        *fund = Fund::Anderes;
+        return {};
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return Fehler::ausErrno(err, pfad);
+    }
+    *h = fd;
+    *fund = Fund::Datei;
+    return {};
+}
+
 Fehler blockAusgeben(Dateisystem& fs, Dateisystem::Handle h, const char* daten, std::size_t n,
                      bool* offeneLuecke, std::size_t einheit) {
     const auto nullen = [](const char* p, std::size_t m) {

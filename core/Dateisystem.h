@@ -92,6 +92,13 @@ class Dateisystem {
         *datei = true;
         return oeffneLesen(pfad, h);
     }
+    // Checksum files and re-read pieces: files that count only when they are ordinary.
+    enum class Fund { Nichts, Datei, Anderes };
+    // What stands at `pfad`: Nichts (no entry at all), Datei (an ordinary
+    // file, reached through links; *h is then open for reading) or Anderes (a
+    // folder, FIFO, device, socket or a link that leads nowhere). Never waits
+    // for a FIFO's writer.
+    virtual Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -120,6 +127,7 @@ class PosixDateisystem final : public Dateisystem {
     Zielplatz zielplatz(const std::string& ordner) override;
     std::int64_t belegt(const std::string& pfad) override;
     Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) override;
+    Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) override;
 
   private:
     Fehler lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke, const std::string& pfad);

@@ -168,39 +168,6 @@ std::optional<std::string> nachUtf8(const std::string& text, const char* von) {
     return aus;
 }
 
-// One checksum per name, from a text in the format of sha256sum.
-std::unordered_map<std::string, std::string> pruefsummenLesen(const std::string& text) {
-    std::unordered_map<std::string, std::string> summen;
-    std::size_t anfang = 0;
-    while (anfang < text.size()) {
-        std::size_t ende = text.find('\n', anfang);
-        if (ende == std::string::npos)
-            ende = text.size();
-        std::string z = text.substr(anfang, ende - anfang);
-        anfang = ende + 1;
-        if (!z.empty() && z.back() == '\r')
-            z.pop_back();
-        const bool maskiert = !z.empty() && z[0] == '\\';
-        if (maskiert)
-            z.erase(0, 1);
-        if (z.size() < 67 || (z[65] != ' ' && z[65] != '*') || z[64] != ' ' ||
-            !std::all_of(z.begin(), z.begin() + 64, [](char c) { return std::isxdigit(c); })) {
-            continue;
-        }
-        std::string name;
-        for (std::size_t i = 66; i < z.size(); ++i) {
-            if (maskiert && z[i] == '\\' && i + 1 < z.size()) {
-                ++i;
-                name += z[i] == 'n' ? '\n' : z[i];
-            } else {
-                name += z[i];
-            }
-        }
-        summen[name] = kleinAscii(z.substr(0, 64));
-    }
-    return summen;
-}
-
 struct Befehl {
     int zeile = 0;
     std::string echo;  // what echo lines since the copy before printed
@@ -376,7 +343,6 @@ class Ausfuehrung {
     Ausfuehrung(Stapellauf& lauf, Dateisystem& fs)
         : lauf_(lauf),
           fs_(fs),
-          summen_(pruefsummenLesen(lauf.pruefsummen)),
           suche_(fs, lauf.ordner) {}
 
     int kopieren(const Kopierbefehl& b);
@@ -392,17 +358,9 @@ class Ausfuehrung {
         lauf_.meldung += meldung;
         return stapelstatus::KopierFehler;
     }
-    std::string erwartet(const std::string& zielRoh) const {
-        for (const auto& n : {ziel_, zielRoh}) {
-            if (const auto s = summen_.find(n); s != summen_.end())
-                return s->second;
-        }
-        return {};
-    }
 
     Stapellauf& lauf_;
     Dateisystem& fs_;
-    std::unordered_map<std::string, std::string> summen_;
     Namenssuche suche_;
     // The open join: its destination as the batch file and as the folder
     // spell it, and the identity of an older file of that name.
@@ -453,8 +411,13 @@ int Ausfuehrung::beginnen(const Kopierbefehl& b) {
             return scheitern(texte::zielFehler(ziel_, f));
         zielKennung_ = k;
     }
-    laufend_ = std::make_unique<Zusammensetzung>(fs_, suche_.pfad(ziel_), lauf_.ordner,
-                                                 erwartet(zielRoh_));
+    std::string erwartet;
+    if (const int s = erwartetePruefsumme(lauf_.pruefsummen, ziel_, {ziel_, zielRoh_}, &erwartet,
+                                          &lauf_.meldung);
+        s != stapelstatus::Ok) {
+        return s;
+    }
+    laufend_ = std::make_unique<Zusammensetzung>(fs_, suche_.pfad(ziel_), lauf_.ordner, erwartet);
     if (Fehler f = laufend_->anlegen(); !f.ok())
         return scheitern(texte::zielFehler(ziel_, f));
     return anhaengen(namen, 1, b);
@@ -498,7 +461,8 @@ int Ausfuehrung::beenden() {
             lauf_.meldung += texte::fertig(ziel_, job->geprueft());
             return stapelstatus::Ok;
         case Zusammensetzung::Ende::SummeFalsch:
-            lauf_.meldung += texte::pruefsummeFalsch(ziel_, lauf_.pruefdatei);
+            lauf_.meldung += texte::pruefsummeFalsch(ziel_, lauf_.pruefsummen.datei);
+            lauf_.meldung += teilbefund(lauf_.pruefsummen, ziel_, lauf_.ordner, fs_);
             return stapelstatus::PruefsummeFalsch;
         case Zusammensetzung::Ende::OrdnerUngesichert:
             lauf_.meldung += texte::ungesichert(ziel_, f);
@@ -682,28 +646,6 @@ int befehleAusfuehren(Stapelleser& leser, Stapellauf& lauf, Dateisystem& fs) {
     return status;
 }
 
-Fehler dateiLesen(Dateisystem& fs, const std::string& pfad, std::string* text, bool* zuGross) {
-    OffeneDatei datei(fs);
-    if (Fehler f = fs.oeffneLesen(pfad, datei.ziel()); !f.ok())
-        return f;
-    text->clear();
-    *zuGross = false;
-    std::size_t n = 0;
-    do {
-        const std::size_t alt = text->size();
-        text->resize(alt + 65536);
-        if (Fehler f = fs.lesen(datei.handle(), text->data() + alt, 65536, &n); !f.ok())
-            return f;
-        text->resize(alt + n);
-        if (text->size() > kStapelHoechstens) {
-            *zuGross = true;
-            text->clear();
-            break;
-        }
-    } while (n > 0);
-    return datei.schliessen();
-}
-
 // Feeds the batch file to `leser` piece by piece; a file above the limit is
 // refused unread. A refusal by `leser` ends the reading early.
 Fehler stapelLesen(Dateisystem& fs, const std::string& pfad, Stapelleser& leser, bool* zuGross) {
@@ -801,26 +743,10 @@ int stapelAusfuehren(const std::string& text, Stapellauf& lauf, Dateisystem& fs)
 }
 
 int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisystem& fs) {
-    const auto lesen = [&](const std::string& pfad, std::string* text) {
-        bool zuGross = false;
-        if (Fehler f = dateiLesen(fs, pfad, text, &zuGross); !f.ok()) {
-            lauf.meldung +=
-                Dateiname(pfad) + " kann nicht gelesen werden: " + fehlerText(f) + ".\n";
-            return stapelstatus::KopierFehler;
-        }
-        if (zuGross) {
-            lauf.meldung += Dateiname(pfad) + " ist größer als " +
-                            std::to_string(kStapelHoechstens >> 20) +
-                            " MiB – die Batchdatei wurde nicht ausgeführt.\n";
-            return stapelstatus::NichtUnterstuetzt;
-        }
-        return stapelstatus::Ok;
-    };
     Stapelleser leser(lauf);
     bool zuGross = false;
     if (Fehler f = stapelLesen(fs, datei, leser, &zuGross); !f.ok()) {
-        lauf.meldung += Dateiname(datei) + " kann nicht gelesen werden: Fehler " +
-                        std::to_string(f.nummer()) + " (" + f.beschreibung() + ").\n";
+        lauf.meldung += Dateiname(datei) + " kann nicht gelesen werden: " + fehlerText(f) + ".\n";
         return stapelstatus::KopierFehler;
     }
     if (zuGross) {
@@ -831,20 +757,9 @@ int stapeldateiAusfuehren(const std::string& datei, Stapellauf& lauf, Dateisyste
     }
     if (leser.abgelehnt() || !leser.ende())
         return stapelstatus::NichtUnterstuetzt;
-    const std::string pruefdatei = OhneEndung(datei) + "sha256";
-    // A batch file whose name leaves no room for "sha256" was cut without one.
-    bool da = false;
-    if (Dateiname(pruefdatei).size() <= NAME_MAX) {
-        if (Fehler f = fs.existiert(pruefdatei, &da); !f.ok()) {
-            lauf.meldung +=
-                Dateiname(pruefdatei) + " kann nicht gelesen werden: " + fehlerText(f) + ".\n";
-            return stapelstatus::KopierFehler;
-        }
-    }
-    if (da) {
-        lauf.pruefdatei = Dateiname(pruefdatei);
-        if (const int s = lesen(pruefdatei, &lauf.pruefsummen); s != stapelstatus::Ok)
-            return s;
+    if (const int s = pruefdateiLesen(fs, datei, &lauf.pruefsummen, &lauf.meldung);
+        s != stapelstatus::Ok) {
+        return s;
     }
     return befehleAusfuehren(leser, lauf, fs);
 }

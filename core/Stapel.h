@@ -5,6 +5,7 @@
 
 #include "Dateisystem.h"
 #include "Grenzen.h"
+#include "Pruefdatei.h"
 
 namespace zorta {
 
@@ -26,26 +27,37 @@ namespace zorta {
 // A copy line that appends to the destination of the copy line before it
 // ("copy /b D + P3 + P4 D", or "copy /b D + P3") continues that join: however
 // many lines it takes, the joined file is written once, in place, and
-// replaces the destination only after the last of them. When the checksum
-// file of the batch file's stem (BILD.sha256 beside BILD.bat, in the format
-// of sha256sum) names the destination, the whole file is hashed and replaces
-// the destination only when the hash matches.
+// replaces the destination only after the last of them.
+//
+// When the checksum file of the batch file's stem (BILD.sha256 beside
+// BILD.bat, in the format of sha256sum) stands there, in whatever form, every
+// copy's destination must have exactly one checksum in it: the whole joined
+// file is hashed and replaces the destination only when the hash matches; on
+// a mismatch the pieces the file has lines for are checked one by one and
+// named (see Pruefdatei.h).
 //
 // zorta-batch exits with one of stapelstatus. Its error output carries only
 // result lines, in German, ready to show: one line per joined file, e.g.
 //   "BILD.ZIP wurde zusammengesetzt, die Prüfsumme stimmt."
 //   "BILD.ZIP wurde zusammengesetzt (ohne Prüfsumme)."
-// and on failure, as the last line, the reason (see the texts in Stapel.cpp):
+// and on failure the reason, after a mismatch followed by one line per
+// damaged piece (see the texts in Stapel.cpp and Pruefdatei.cpp):
 //   "Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."
 //   "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein …"
+//   "Teil „BILD.002“ ist zu kurz (39999 statt 40000 Bytes)."
+//   "BILD.sha256 ist unbrauchbar (…) – es wurde nichts zusammengesetzt."
 //   "Zeile 3 wird nicht unterstützt (…) – die Batchdatei wurde nicht ausgeführt."
 //   "BILD.ZIP wird bereits zusammengesetzt (von einem anderen Lauf) – …"
-// What echo prints goes to standard output.
+// The last line of the error output hands the result to the window (see
+// Stapelergebnis.h). What echo prints goes to standard output.
 namespace stapelstatus {
 inline constexpr int Ok = 0;
 inline constexpr int KopierFehler = 1;       // a copy failed; nothing half written remains
 inline constexpr int NichtUnterstuetzt = 2;  // a line outside the subset: nothing was executed
 inline constexpr int PruefsummeFalsch = 3;   // the joined bytes do not match the checksum file
+// A checksum file stands there but gives no one valid checksum for the
+// destination: nothing was written.
+inline constexpr int PruefdateiUnbrauchbar = 4;
 }  // namespace stapelstatus
 
 struct Kopierbefehl {
@@ -60,8 +72,7 @@ bool kopierbefehlLesen(const std::string& argumente, Kopierbefehl* befehl, std::
 
 struct Stapellauf {
     std::string ordner;       // where names are taken; "" is the current folder
-    std::string pruefsummen;  // the checksum file's text; "" when there is none
-    std::string pruefdatei;   // its name, for messages
+    Pruefsummen pruefsummen;  // the checksum file, read
     std::string ausgabe;      // out: what the console would show
     std::string meldung;      // out: the result lines (see above), each ended by LF
 };

@@ -1,5 +1,5 @@
-// Fuzz target: the batch interpreter's parser and line handling. No file is
-// touched: every file operation fails.
+// Fuzz target: the batch interpreter's parser and line handling, and the
+// checksum file reader. No file is touched: every file operation fails.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +39,7 @@ class KeinDateisystem final : public zorta::Dateisystem {
     zorta::Fehler eintrag(const std::string&, zorta::Eintragsart*, bool*) override {
         return nein();
     }
+    zorta::Fehler oeffneWennDatei(const std::string&, Handle*, Fund*) override { return nein(); }
 };
 
 }  // namespace
@@ -48,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     zorta::Kopierbefehl befehl;
     std::string fehler;
     (void)zorta::kopierbefehlLesen(text, &befehl, &fehler);
+    std::unordered_map<std::string, std::string> summen;
+    (void)zorta::pruefsummenLesen(text, &summen, &fehler);
     KeinDateisystem fs;
     std::string ausgabe;
     const int status = zorta::stapelAusfuehren(text, "ordner", fs, &ausgabe);

@@ -1,5 +1,6 @@
 // zorta-batch FILE: runs a rejoin batch file in the current folder. The exit
-// status and the result lines on standard error are described in Stapel.h.
+// status and the result lines on standard error are described in Stapel.h,
+// the last line, for the window, in Stapelergebnis.h.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include "Dateisystem.h"
 #include "Stapel.h"
+#include "Stapelergebnis.h"
 
 int main(int argc, char* argv[]) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
@@ -40,7 +42,8 @@ int main(int argc, char* argv[]) {
                         zorta::fehlerText(zorta::Fehler::ausErrno(errno)) + ".\n";
         status = status == zorta::stapelstatus::Ok ? zorta::stapelstatus::KopierFehler : status;
     }
-    if (std::fputs(lauf.meldung.c_str(), stderr) < 0 || std::fflush(stderr) != 0)
+    if (std::fputs(zorta::ergebnisAusgabe(status, lauf.meldung).c_str(), stderr) < 0 ||
+        std::fflush(stderr) != 0)
         return status == zorta::stapelstatus::Ok ? zorta::stapelstatus::KopierFehler : status;
     return status;
 }

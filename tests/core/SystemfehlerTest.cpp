@@ -62,7 +62,7 @@ TEST(Systemfehler, werdenGemeldetNichtUebergangen) {
     const std::vector<std::tuple<const char*, int, std::function<Fehler()>>> faelle = {
         {"readdir", 2, [&] { return fs.verzeichnis(tmp.pfad(), &namen); }},
         {"lseek", 1, [&] { return fs.oeffneLesen(tmp / "luecke", &h); }},
-        {"fcntl", 1, [&] { return PosixStarter().beobachtetStarten({"/bin/true"}, &b); }}};
+        {"fcntl", 1, [&] { return PosixStarter().beobachtetStarten({"/bin/true", {}, ""}, &b); }}};
     for (const auto& [aufruf, n, tun] : faelle) {
         gScheitert = aufruf;
         gNoch = n;

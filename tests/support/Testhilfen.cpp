@@ -167,6 +167,15 @@ Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
     return f;
 }
 
+// A handle is open only when an ordinary file was found.
+Fehler FehlerDateisystem::oeffneWennDatei(const std::string& p, Handle* h, Fund* f) {
+    if (jetzt("oeffneWennDatei", p))
+        return fehler_;
+    Fehler e = echt_.oeffneWennDatei(p, h, f);
+    offen_ += e.ok() && *f == Fund::Datei;
+    return e;
+}
+
 Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
     if (jetzt("umbenennen", n))
         return fehler_;

@@ -99,6 +99,7 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler umbenennen(const std::string& v, const std::string& n) override;
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
+    Fehler oeffneWennDatei(const std::string& p, Handle* h, Fund* f) override;
     // The real operation, unless it is the chosen one.
     // clang-format off
     Fehler oeffneLesen(const std::string& p, Handle* h) override { return oeffne("oeffneLesen", p, h, false, [&] { return echt_.oeffneLesen(p, h); }); }

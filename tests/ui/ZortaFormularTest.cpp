@@ -281,7 +281,7 @@ class ZortaFormularTest : public QObject {
 
     // Cut through the window, harm the pieces (a shell command), put an older
     // BILD.ZIP beside them, then "&Reparatur" with the real launcher: the
-    // window shows the interpreter's reason, and a failed join leaves the
+    // window shows the interpreter's result lines, and a failed join leaves the
     // older file as it was. Some rows choose another batch file.
     // clang-format off
     void schneidenUndReparieren_data() {
@@ -289,9 +289,11 @@ class ZortaFormularTest : public QObject {
         const QString pruefsumme = "Prüfsumme falsch: BILD.ZIP stimmt nicht mit BILD.sha256 überein";
         QTest::newRow("heil") << Reparatur{"", "", {"BILD.ZIP wurde zusammengesetzt, die Prüfsumme stimmt."}, true};
         QTest::newRow("fehlt") << Reparatur{"rm BILD.002", "", {"Teil „BILD.002“ fehlt – BILD.ZIP wurde nicht zusammengesetzt."}, false};
-        // Byte 2,867,277 of the source is 0xba: the flip makes it 0xbe.
-        QTest::newRow("bitGekippt") << Reparatur{"printf '\\276' | dd of=BILD.003 bs=1 seek=77 conv=notrunc status=none", "", {"BILD.bat: ", pruefsumme}, false};
-        // The reason is the interpreter's last line.
+        // Byte 2,867,277 of the source is 0xba: the flip makes it 0xbe. With
+        // a line per piece the damaged one is named.
+        QTest::newRow("bitGekippt") << Reparatur{"sha256sum BILD.00? >> BILD.sha256 && printf '\\276' | dd of=BILD.003 bs=1 seek=77 conv=notrunc status=none", "", {"BILD.bat: ", pruefsumme, "\nTeil „BILD.003“ ist beschädigt."}, false};
+        QTest::newRow("pruefdateiOrdner") << Reparatur{"rm BILD.sha256 && mkdir BILD.sha256", "", {"BILD.bat: Die Prüfsummendatei daneben ist unbrauchbar", "BILD.sha256 ist unbrauchbar (keine gewöhnliche Datei)"}, false};
+        // The result lines of the whole run.
         QTest::newRow("zweiterTeilFehlt") << Reparatur{"printf 'copy /b BILD.001 A.ZIP\\r\\ncopy /b B.001 B.ZIP\\r\\n' > A.bat", "A.bat", {"A.bat: ", "Teil „B.001“ fehlt"}, false};
         QTest::newRow("befehlUnbekannt") << Reparatur{"printf 'del BILD.ZIP\\r\\n' > A.bat", "A.bat", {"A.bat enthält einen Befehl, den Zorta nicht ausführt", "Zeile 1"}, false};
         // Another program's end means nothing to the window.

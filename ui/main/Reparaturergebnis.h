@@ -11,6 +11,6 @@ struct Reparaturergebnis {
 };
 
 // What the window tells the user when the batch interpreter started for
-// `batch` has ended with `ende`: its exit status in plain German, with the
-// interpreter's own last message as the reason.
+// `batch` has ended with `ende`: its exit status in plain German, followed by
+// the result lines the interpreter handed over (see Stapelergebnis.h).
 Reparaturergebnis reparaturergebnis(const std::string& batch, const zorta::Programmende& ende);
