@@ -72,11 +72,14 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
     menueAnlegen();
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
+    tippPause_.setSingleShot(true);
+    tippPause_.setInterval(800);
+    connect(&tippPause_, &QTimer::timeout, this, [this] { wartendeQuelleNehmen(); });
     // Escape asks to cancel a run; otherwise it is not the window's key.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] {
-        if (laeuft() && abbruchFragen(false))
-            lauf_.abbrechen();
+        if (laeuft())
+            abbruchFragen(false);
     });
     Form_Load();
 }
@@ -241,25 +244,40 @@ bool ZortaFormular::eventFilter(QObject* objekt, QEvent* e) {
 }
 
 bool ZortaFormular::abbruchFragen(bool beenden) {
+    if (frageOffen_)
+        return false;  // one question at a time
     const QString frage =
         beenden ? QStringLiteral(
                       "Zorta läuft noch. Wollen Sie den Vorgang abbrechen und "
                       "Velmorix Zorta beenden ?")
                 : QStringLiteral("Wollen Sie den laufenden Zorta-Vorgang abbrechen ?");
-    return Meldungen::zeige(this, frage, QStringLiteral("Zorta abbrechen"), QMessageBox::Question,
-                            QMessageBox::Yes | QMessageBox::No,
-                            QMessageBox::No) == QMessageBox::Yes;
+    // "Nein" goes on where the run stood: it waits while the question is open.
+    frageOffen_ = true;
+    lauf_.anhalten();
+    const bool ja =
+        Meldungen::zeige(this, frage, QStringLiteral("Zorta abbrechen"), QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    if (ja)
+        lauf_.abbrechen();
+    lauf_.fortsetzen();
+    frageOffen_ = false;
+    return ja;
 }
 
 void ZortaFormular::closeEvent(QCloseEvent* e) {
     if (laeuft()) {
-        // The run ends through its failure path first; the program follows.
-        e->ignore();
-        if (!beendenNachLauf_ && abbruchFragen(true)) {
-            beendenNachLauf_ = true;
-            lauf_.abbrechen();
+        // "Ja" cancels and the run's end closes the window again; after
+        // "Nein" the window stays, and the next close asks afresh.
+        if (beendenNachLauf_ || !abbruchFragen(true)) {
+            e->ignore();
+            return;
         }
-        return;
+        beendenNachLauf_ = true;
+        if (laeuft()) {
+            e->ignore();
+            return;
+        }
+        // The run ended while the question stood open: quit now.
     }
     int cancel = 0;
     // Quitting was confirmed while the run went on.
@@ -330,6 +348,12 @@ void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
 }
 
 void ZortaFormular::textDateigröße_Change() {
+    // A waiting source takes a typed size once the typing pauses.
+    const auto getippt = ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0);
+    if (!wartendeQuelle_.isEmpty() && getippt && *getippt > 0)
+        tippPause_.start();
+    else
+        tippPause_.stop();
     if (textDateigröße->text().isEmpty()) {
         Label9->setText(QString());
         return;
@@ -427,6 +451,7 @@ void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
 }
 
 void ZortaFormular::wartendeQuelleNehmen() {
+    tippPause_.stop();
     if (wartendeQuelle_.isEmpty())
         return;
     const auto teil = teilgroesseAusBox();

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -47,8 +48,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     // True while a cutting run copies in the background.
     bool laeuft() const { return lauf_.laeuft(); }
     // A source from outside (command line, drop): it waits, named in the
-    // status line, until a valid piece size is set by a preset or Enter in
-    // the box; `sofort` tries the box's size at once.
+    // status line, until a valid piece size is set by a preset, Enter in
+    // the box or a pause in typing it; `sofort` tries the box's size at once.
     void quelleAnbieten(const QString& pfad, bool sofort);
     // What was dropped on the window: one file is offered at once, anything
     // else is refused with a message.
@@ -122,7 +123,9 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     float fortschritt_ = 0;
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
+    bool frageOffen_ = false;  // the cancel question is open
     QString wartendeQuelle_;
+    QTimer tippPause_;  // takes the waiting source after typing a size
     Hintergrundlauf lauf_;
 
     QGroupBox* Frame1 = nullptr;
