@@ -72,6 +72,7 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
     menueAnlegen();
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
+    fokusZeigen(*this);
     tippPause_.setSingleShot(true);
     tippPause_.setInterval(800);
     connect(&tippPause_, &QTimer::timeout, this, [this] { wartendeQuelleNehmen(); });
