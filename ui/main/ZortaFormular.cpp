@@ -14,7 +14,6 @@
 #include <QShortcut>
 #include <QSocketNotifier>
 #include <QToolButton>
-#include <filesystem>
 
 #include "CenterForm.h"
 #include "Meldungen.h"
@@ -413,17 +412,22 @@ void ZortaFormular::MNU_Auswählen_Click() {
 }
 
 void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
-    std::error_code ec;
-    const std::filesystem::path pfad(zuPfad(datei));
-    const auto laenge = std::filesystem::is_regular_file(pfad, ec)
-                            ? std::filesystem::file_size(pfad, ec)
-                            : static_cast<std::uintmax_t>(-1);
-    if (ec || laenge == static_cast<std::uintmax_t>(-1)) {
+    const std::string pfad = zuPfad(datei);
+    std::int64_t groesse = -1;
+    zorta::Dateisystem& fs = *umgebung_.dateisystem;
+    bool gewoehnlich = false;
+    zorta::Dateisystem::Handle h = -1;
+    // Only an ordinary file is opened: a FIFO would block the window.
+    if (fs.existiert(pfad, &gewoehnlich).ok() && gewoehnlich && fs.oeffneLesen(pfad, &h).ok()) {
+        if (!fs.laenge(h, &groesse).ok())
+            groesse = -1;
+        (void)fs.schliessen(h);
+    }
+    if (groesse < 0) {
         Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
                          kTitel, QMessageBox::Information);
         return;
     }
-    const auto groesse = static_cast<std::int64_t>(laenge);
     if (groesse < teil) {
         Meldungen::zeige(this,
                          QStringLiteral("Die ausgewählte Datei ist kleiner als die angegebene "
@@ -432,7 +436,7 @@ void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
         return;
     }
     auftrag_.Teilgröße = teil;
-    auftrag_.Quelldatei = pfad.string();
+    auftrag_.Quelldatei = pfad;
     auftrag_.Quellgröße = groesse;
     Label6->setText(groesseInKByte(groesse));
     Label2->setText(datei);

@@ -126,6 +126,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     bool frageOffen_ = false;  // the cancel question is open
     QString wartendeQuelle_;
     QTimer tippPause_;  // takes the waiting source after typing a size
+    // Declared after umgebung_ and auftrag_: destroyed first, it ends a run
+    // still going before the file system and removable-media probe it uses.
     Hintergrundlauf lauf_;
 
     QGroupBox* Frame1 = nullptr;
