@@ -61,7 +61,7 @@ void Groessenfeld::keyPressEvent(QKeyEvent* e) {
 }
 
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
-    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(*this) {
+    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(anzeige_) {
     setObjectName(QStringLiteral("ZortaFormular"));
     setWindowTitle(kTitel);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
@@ -69,6 +69,8 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     steuerelementeAnlegen();
     menueAnlegen();
+    anzeige_.verbinden({this, Label2, Label4, Label6, Label9, labelInfo, ProgressBar1},
+                       [this](bool an) { zortaAktiv(an); });
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
     fokusZeigen(*this);
@@ -594,67 +596,8 @@ void ZortaFormular::MNU_SoftwareService_Click() {
         QStringLiteral("Software Service"), QMessageBox::Information);
 }
 
-std::string ZortaFormular::zielverzeichnis() const {
-    return zuPfad(Label4->text());
-}
-
-void ZortaFormular::statuszeile(const std::string& t) {
-    labelInfo->setText(ausPfad(t));
-}
-
-void ZortaFormular::fortschrittZeigen() {
-    // QProgressBar repaints at once on every new value.
-    if (qRound(fortschritt_) != ProgressBar1->value())
-        ProgressBar1->setValue(qRound(fortschritt_));
-}
-
-void ZortaFormular::neuZeichnen() {
-    // The run goes on in its own thread: the event loop paints.
-    fortschrittZeigen();
-}
-
-float ZortaFormular::fortschrittMaximum() const {
-    return static_cast<float>(ProgressBar1->maximum());
-}
-
-void ZortaFormular::setzeFortschritt(float position) {
-    fortschritt_ = position;
-    fortschrittZeigen();
-}
-
-void ZortaFormular::sanduhr(bool an) {
-    if (an) {
-        setCursor(Qt::WaitCursor);
-    } else {
-        unsetCursor();
-    }
-}
-
-void ZortaFormular::anzeigenLeeren() {
-    Label2->clear();
-    Label4->clear();
-    Label6->clear();
-    Label9->clear();
-}
-
 void ZortaFormular::zortaAktiv(bool an) {
     zortaAktiv_ = an;
     Command1->setEnabled(an && !laeuft());
     MNU_Zorta->setEnabled(an && !laeuft());
-}
-
-void ZortaFormular::meldung(const std::string& t, const std::string& titel, zorta::Symbol s) {
-    fortschrittZeigen();
-    const QMessageBox::Icon symbol = s == zorta::Symbol::Information ? QMessageBox::Information
-                                     : s == zorta::Symbol::Frage     ? QMessageBox::Question
-                                     : s == zorta::Symbol::Stopp     ? QMessageBox::Critical
-                                                                     : QMessageBox::NoIcon;
-    Meldungen::zeige(this, ausPfad(t), text(titel), symbol);
-}
-
-bool ZortaFormular::frage(const std::string& t, const std::string& titel) {
-    fortschrittZeigen();
-    return Meldungen::zeige(this, ausPfad(t), text(titel), QMessageBox::NoIcon,
-                            QMessageBox::Ok | QMessageBox::Cancel,
-                            QMessageBox::Ok) == QMessageBox::Ok;
 }

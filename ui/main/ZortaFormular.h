@@ -10,6 +10,7 @@
 
 #include "Anzeige.h"
 #include "Auftrag.h"
+#include "Fensteranzeige.h"
 #include "Hintergrundlauf.h"
 #include "Standarddialog.h"
 #include "Starter.h"
@@ -36,7 +37,7 @@ class Groessenfeld : public QLineEdit {
 };
 
 // The main window: job inputs, figures, the cut and repair commands.
-class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
+class ZortaFormular : public QMainWindow {
     Q_OBJECT
   public:
     explicit ZortaFormular(Umgebung umgebung, QWidget* eltern = nullptr);
@@ -80,18 +81,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     double GetDateigröße();
     QString DateiAuswahl();
 
-    // Zerlegungsanzeige
-    std::string zielverzeichnis() const override;
-    void statuszeile(const std::string& text) override;
-    void neuZeichnen() override;
-    float fortschrittMaximum() const override;
-    float fortschritt() const override { return fortschritt_; }
-    void setzeFortschritt(float position) override;
-    void sanduhr(bool an) override;
-    void anzeigenLeeren() override;
-    void zortaAktiv(bool an) override;
-    void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
-    bool frage(const std::string& text, const std::string& titel) override;
+    // Enables or disables Command1 and MNU_Zorta together.
+    void zortaAktiv(bool an);
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -110,7 +101,6 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     void bedienbar(bool an);
     void reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b, const std::string& batch);
     void steuerelementeAnlegen();
-    void fortschrittZeigen();
     void menueAnlegen();
     QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
                            const QRect& lage, const QString& tipp);
@@ -120,14 +110,14 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     Umgebung umgebung_;
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
-    float fortschritt_ = 0;
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
     bool frageOffen_ = false;  // the cancel question is open
     QString wartendeQuelle_;
     QTimer tippPause_;  // takes the waiting source after typing a size
-    // Declared after umgebung_ and auftrag_: destroyed first, it ends a run
-    // still going before the file system and removable-media probe it uses.
+    Fensteranzeige anzeige_;
+    // Declared after umgebung_, auftrag_ and anzeige_: destroyed first, it
+    // ends a run still going before anything that run uses.
     Hintergrundlauf lauf_;
 
     QGroupBox* Frame1 = nullptr;
