@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Sprache.h"
 #include "Umgebung.h"
 #include "ZortaFormular.h"
 #include "frmSplash.h"
@@ -82,6 +83,7 @@ int main(int argc, char* argv[]) {
     }
     const QString quelle = parser.positionalArguments().value(0);
 
+    deutschOhneSprache();
     const QtMessageHandler vorher = qInstallMessageHandler(ohneAnzeige);
     QApplication app(argc, argv);
     qInstallMessageHandler(vorher);

@@ -286,9 +286,11 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
         zeile.stueckAnfuegen(Dateiname(pfad));
 
         const bool letztes = nr == anzahl;
+        // From the piece count, as the status line: a bar an earlier run
+        // left standing does not carry over.
         anz_.setzeFortschritt(
             letztes ? maximum
-                    : std::min(maximum, static_cast<float>(anz_.fortschritt() + schritt_)));
+                    : std::min(maximum, static_cast<float>(schritt_ * static_cast<double>(nr))));
         if (!letztes && wechselbar_) {
             if (Fehler f = mediumWechseln(stamm_ + Stuecknummer(nr + 1), nr + 1); !f.ok())
                 return f;

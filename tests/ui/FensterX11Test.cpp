@@ -24,6 +24,8 @@ class FensterX11Test : public QObject {
         frmZielBox box(nullptr, ohne);
         box.show();
         QTRY_VERIFY(box.frameGeometry() != box.geometry());
+        // The drive box shows its focus before any Tab.
+        QTRY_VERIFY(box.isActiveWindow() && box.testAttribute(Qt::WA_KeyboardFocusChange));
         const QRect schirm = box.screen()->geometry();
         QTRY_VERIFY((box.frameGeometry().center() - schirm.center()).manhattanLength() <= 2);
     }

@@ -1,6 +1,9 @@
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "UiTesthilfen.h"
@@ -192,6 +195,7 @@ class ZortaFormularTest : public QObject {
         QTest::newRow("befehlszeileEnter") << Aussen{{"a"}, false, "1", "enter", {}, true};
         QTest::newRow("befehlszeileVorgabe") << Aussen{{"a"}, false, "", "Command6", {}, true};
         QTest::newRow("befehlszeileZuKlein") << Aussen{{"a"}, false, "", "Command7", {kKleiner}, false};
+        QTest::newRow("befehlszeileGetippt") << Aussen{{"a"}, false, "", "tippen", {}, true};
         QTest::newRow("fallen") << Aussen{{"a"}, true, "1", "", {}, true};
         QTest::newRow("fallenLeereBox") << Aussen{{"a"}, true, "", "", {kGroesse}, false};
         QTest::newRow("fallenLeereBoxVorgabe") << Aussen{{"a"}, true, "", "Command5", {kGroesse}, true};
@@ -213,14 +217,50 @@ class ZortaFormularTest : public QObject {
             QCOMPARE(QApplication::focusWidget(), box());
             QVERIFY(label("labelInfo").contains(urls[0].toLocalFile()));
         }
-        if (f.dann == u"enter")
+        if (f.dann == u"enter") {
             QTest::keyClick(box(), Qt::Key_Return);
-        else if (!f.dann.isEmpty())
+        } else if (f.dann == u"tippen") {
+            QTest::keyClicks(box(), QStringLiteral("1"));
+            QTest::qWait(1000);  // typing has paused
+        } else if (!f.dann.isEmpty()) {
             kind<QToolButton>(f.dann.toUtf8().constData())->click();
+        }
         QCOMPARE(test::meldungstexte(), f.texte);
         QCOMPARE(fenster->auftrag().Quelldatei,
                  f.gewaehlt ? urls[0].toLocalFile().toStdString() : "");
         QVERIFY(an() == f.gewaehlt && wahl->aufrufe == 0);
+    }
+
+    // The real dialog lists batch files in any case, and offers the file
+    // chosen last only where the filter lists it. Before any test that ends
+    // the program: an event loop does not start after that.
+    void reparaturdialog_data() {
+        QTest::addColumn<QString>("zuletzt");
+        QTest::newRow("quelle") << "zufall.bin";
+        QTest::newRow("batchdatei") << "BILD.BAT";
+    }
+    void reparaturdialog() {
+        QFETCH(QString, zuletzt);
+        test::schreibeText(*tmp / "BILD.BAT", "x"), datei("zufall.bin", 1);
+        Standarddialog d;
+        d.Filter = QStringLiteral("Batchdateien (*.bat)|*.bat");
+        d.FileName = QString::fromStdString(*tmp / zuletzt.toStdString());
+        QStringList liste;
+        QTimer warten;
+        QObject::connect(&warten, &QTimer::timeout, &warten, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                warten.stop();
+                QTest::qWait(500);
+                auto* ansicht = test::kind<QListView>(dialog, "listView");
+                for (int i = 0; i < ansicht->model()->rowCount(ansicht->rootIndex()); ++i)
+                    liste << ansicht->model()->index(i, 0, ansicht->rootIndex()).data().toString();
+                liste << test::kind<QLineEdit>(dialog, "fileNameEdit")->text();
+                dialog->reject();
+            }
+        });
+        warten.start(50);
+        (void)d.ShowOpen(nullptr);
+        QCOMPARE(liste, (QStringList{"ziel", "BILD.BAT", zuletzt.endsWith(".BAT") ? zuletzt : ""}));
     }
 
     // The cut runs in its own thread; at the first disk prompt the user asks
@@ -230,27 +270,37 @@ class ZortaFormularTest : public QObject {
         QTest::addColumn<Abbruch>("f");
         QTest::newRow("durchlauf") << Abbruch{"", 0, false, true};
         QTest::newRow("escapeJa") << Abbruch{"escape", QMessageBox::Yes, true, true};
-        QTest::newRow("escapeNein") << Abbruch{"escape", QMessageBox::No, false, true};
         QTest::newRow("strgBJa") << Abbruch{"strgB", QMessageBox::Yes, true, false};
         QTest::newRow("schliessfeldJa") << Abbruch{"schliessen", QMessageBox::Yes, true, false};
-        QTest::newRow("schliessfeldNein") << Abbruch{"schliessen", QMessageBox::No, false, true};
         // the prompt itself gets the answer
         QTest::newRow("disketteAbbrechen") << Abbruch{"diskette", QMessageBox::Cancel, true, true};
+        // closed at the success message; the run ends while the question is open
+        QTest::newRow("spaetJa") << Abbruch{"spaet", QMessageBox::Yes, false, false};
+        QTest::newRow("spaetNein") << Abbruch{"spaet", QMessageBox::No, false, true};
     }
     // clang-format on
     void abbrechen() {
         QFETCH(Abbruch, f);
         medium->wechselbar = true;
         QString weg = f.weg;
-        bool gefragt = false, gesperrt = false;
+        const bool spaet = weg == u"spaet";
+        bool gefragt = false, gesperrt = false, stimmig = true;
         Meldungen::beiMeldung([&](const Meldungen::Eintrag& m) {
             gefragt = gefragt || m.symbol == QMessageBox::Question;
-            if (m.titel != u"Diskette wechseln..." || weg.isEmpty())
+            if (spaet && m.titel == u"Zorta abbrechen") {
+                QTRY_VERIFY(!fenster->laeuft());
+                Meldungen::naechsteAntwort(static_cast<QMessageBox::StandardButton>(f.antwort));
+            }
+            if (m.titel != u"Diskette wechseln..." && !(spaet && m.text == kErfolg))
+                return;
+            // Bar and status line tell of the same piece, of three.
+            const int nr = label("labelInfo").right(1).toInt();
+            const int balken = kind<QProgressBar>("ProgressBar1")->value();
+            stimmig = stimmig && (m.text == kErfolg || balken == qRound(100.0 * nr / 3));
+            if (weg.isEmpty() || spaet != (m.text == kErfolg))
                 return;
             const QString taste = std::exchange(weg, QString());
-            gesperrt = !kind("Frame2")->isEnabled() && !an() &&
-                       label("labelInfo").contains("BILD.001") &&
-                       kind<QProgressBar>("ProgressBar1")->value() > 0;
+            gesperrt = !kind("Frame2")->isEnabled() && !an() && nr == 1 && balken > 0;
             Meldungen::naechsteAntwort(static_cast<QMessageBox::StandardButton>(f.antwort));
             if (taste == u"escape")
                 QTest::keyClick(fenster.get(), Qt::Key_Escape);
@@ -258,6 +308,9 @@ class ZortaFormularTest : public QObject {
                 QTest::keyClick(fenster.get(), Qt::Key_B, Qt::ControlModifier);
             else if (taste == u"schliessen")
                 fenster->close();
+            else if (spaet)  // once the box is answered
+                QMetaObject::invokeMethod(
+                    fenster.get(), [&] { fenster->close(); }, Qt::QueuedConnection);
         });
         const std::string ziel = *tmp / "ziel";
         schneiden(ziel, QStringLiteral("1"), 3000);
@@ -267,16 +320,53 @@ class ZortaFormularTest : public QObject {
             (QList<bool>{gefragt, gesperrt, fs::exists(ziel + "/BILD.bat"),
                          fs::exists(ziel + "/BILD.001"), fs::exists(ziel + "/BILD.002"),
                          label("labelInfo") == QString::fromUtf8(fertig ? "" : texte::Abgebrochen),
-                         test::meldungstexte().contains(kErfolg), fenster->isVisible()}),
-            (QList<bool>{gewollt && f.weg != u"diskette", gewollt, fertig, true, fertig, true,
-                         fertig, f.offen}));
+                         test::meldungstexte().contains(kErfolg), fenster->isVisible(), stimmig}),
+            (QList<bool>{gewollt && f.weg != u"diskette", gewollt && !spaet, fertig, true, fertig,
+                         true, fertig, f.offen, true}));
         QVERIFY(!test::meldungstexte().join(u' ').contains(QStringLiteral("Fehler")));
         if (f.abgebrochen && f.offen) {  // the next run is not cancelled by the last one
             kind<QToolButton>("Command1")->click();
             QTRY_VERIFY_WITH_TIMEOUT(!fenster->laeuft(), 20000);
-            QVERIFY(fs::exists(ziel + "/BILD.bat"));
+            QVERIFY(fs::exists(ziel + "/BILD.bat") && stimmig);
+        }
+        if (spaet && f.offen) {  // the next close asks as always
+            Meldungen::zuruecksetzen();
+            fenster->close();
+            QVERIFY(test::meldungstexte().contains("Wollen Sie Velmorix Zorta wirklich beenden ?"));
         }
         QVERIFY(kind("Frame2")->isEnabled() && fenster->cursor().shape() == Qt::ArrowCursor);
+    }
+
+    // While the cancel question is open the run adds no piece; "Nein" goes
+    // on, the second question's "Ja" cancels.
+    void frageHaeltAn_data() {
+        QTest::addColumn<bool>("schliessen");
+        QTest::newRow("escape") << false;
+        QTest::newRow("schliessfeld") << true;
+    }
+    void frageHaeltAn() {
+        QFETCH(bool, schliessen);
+        const std::string ziel = *tmp / "ziel";
+        auto stuecke = [&] { return test::namenIn(ziel).size(); };
+        std::vector<std::size_t> n;  // at each question, and 300 ms later
+        Meldungen::beiMeldung([&](const Meldungen::Eintrag&) {
+            QTest::qWait(100);  // the piece begun meanwhile
+            n.push_back(stuecke());
+            QTest::qWait(300);
+            n.push_back(stuecke());
+            Meldungen::naechsteAntwort(n.size() == 2 ? QMessageBox::No : QMessageBox::Yes);
+        });
+        kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
+        waehle(QStringLiteral("64"), datei("BILD.ZIP", 256 << 20));  // 4096 pieces
+        kind<QToolButton>("Command1")->click();
+        for (int i = 0; i < 2; ++i) {
+            const std::size_t bisher = stuecke();
+            QTRY_VERIFY(stuecke() > bisher + 2);
+            schliessen ? (void)fenster->close() : QTest::keyClick(fenster.get(), Qt::Key_Escape);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!fenster->laeuft(), 20000);
+        QVERIFY(n.size() == 4 && n[0] == n[1] && n[2] == n[3] && n[2] > n[1]);
+        QVERIFY(!fs::exists(ziel + "/BILD.bat") && fenster->isVisible() == !schliessen);
     }
 
     // Cut through the window, harm the pieces (a shell command), put an older

@@ -1,5 +1,6 @@
 #include "Oberflaeche.h"
 
+#include <QEvent>
 #include <QFile>
 
 QFont schrift(Schriftart art, double punkte, bool fett, bool kursiv) {
@@ -26,4 +27,26 @@ QString ausPfad(const std::string& pfad) {
 
 std::string zuPfad(const QString& text) {
     return QFile::encodeName(text).toStdString();
+}
+
+namespace {
+
+class Fokusanzeige final : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* objekt, QEvent* e) override {
+        if (e->type() == QEvent::WindowActivate) {
+            auto* fenster = static_cast<QWidget*>(objekt);
+            fenster->setAttribute(Qt::WA_KeyboardFocusChange);
+            if (QWidget* w = fenster->focusWidget())
+                w->update();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void fokusZeigen(QWidget& fenster) {
+    fenster.installEventFilter(new Fokusanzeige(&fenster));
 }

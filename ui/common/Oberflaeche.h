@@ -36,3 +36,8 @@ QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text, con
 // Paths as the file system spells them, shown and read back unchanged.
 QString ausPfad(const std::string& pfad);
 std::string zuPfad(const QString& text);
+
+// The control with the focus shows it as soon as `fenster` is active, not
+// only after the first Tab (Qt draws focus frames only after a key moved
+// the focus).
+void fokusZeigen(QWidget& fenster);

@@ -1,6 +1,7 @@
 #include "Hintergrundlauf.h"
 
 #include <QMetaObject>
+#include <utility>
 
 Hintergrundlauf::Hintergrundlauf(zorta::Zerlegungsanzeige& fenster, QObject* eltern)
     : QObject(eltern), fenster_(fenster) {
@@ -18,6 +19,7 @@ Hintergrundlauf::~Hintergrundlauf() {
         verworfen_ = true;
     }
     beantwortet_.notify_all();
+    weiter_.notify_all();
     faden_.join();
 }
 
@@ -41,6 +43,29 @@ void Hintergrundlauf::starten(std::function<void(zorta::Zerlegungsanzeige&)> lau
             },
             Qt::QueuedConnection);
     });
+}
+
+void Hintergrundlauf::anhalten() {
+    std::lock_guard<std::mutex> sperre(m_);
+    angehalten_ = true;
+}
+
+void Hintergrundlauf::fortsetzen() {
+    std::function<void()> box;
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        angehalten_ = false;
+        box = std::exchange(zurueckgestellt_, nullptr);
+    }
+    weiter_.notify_all();
+    if (box)
+        imFenster(std::move(box));
+}
+
+bool Hintergrundlauf::abbruchGewuenscht() {
+    std::unique_lock<std::mutex> sperre(m_);
+    weiter_.wait(sperre, [this] { return !angehalten_ || verworfen_; });
+    return abbruch_;
 }
 
 void Hintergrundlauf::imFenster(std::function<void()> f) {
@@ -136,17 +161,20 @@ void Hintergrundlauf::meldung(const std::string& text, const std::string& titel,
 }
 
 bool Hintergrundlauf::frage(const std::string& text, const std::string& titel) {
-    return imFensterWarten([this, text, titel] { return fenster_.frage(text, titel); });
+    // A prompt held back while the user cancelled is not shown any more.
+    return imFensterWarten(
+        [this, text, titel] { return !abbruch_ && fenster_.frage(text, titel); });
 }
 
 bool Hintergrundlauf::imFensterWarten(std::function<bool()> box) {
     {
-        std::lock_guard<std::mutex> sperre(m_);
+        std::unique_lock<std::mutex> sperre(m_);
+        weiter_.wait(sperre, [this] { return !angehalten_ || verworfen_; });
         if (verworfen_)
             return false;
         antwortDa_ = false;
     }
-    imFenster([this, box = std::move(box)] {
+    auto zeigen = [this, box = std::move(box)] {
         const bool antwort = box();
         {
             std::lock_guard<std::mutex> sperre(m_);
@@ -154,6 +182,18 @@ bool Hintergrundlauf::imFensterWarten(std::function<bool()> box) {
             antwortDa_ = true;
         }
         beantwortet_.notify_all();
+    };
+    // Queued before the window halted the run: it waits for the window's
+    // own question to close instead of opening on top of it.
+    imFenster([this, zeigen = std::move(zeigen)]() mutable {
+        {
+            std::lock_guard<std::mutex> sperre(m_);
+            if (angehalten_) {
+                zurueckgestellt_ = std::move(zeigen);
+                return;
+            }
+        }
+        zeigen();
     });
     std::unique_lock<std::mutex> sperre(m_);
     beantwortet_.wait(sperre, [this] { return antwortDa_ || verworfen_; });

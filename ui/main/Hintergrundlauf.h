@@ -33,6 +33,10 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     bool laeuft() const { return faden_.joinable(); }
     // The run ends at its next block boundary or prompt.
     void abbrechen() { abbruch_ = true; }
+    // While the window asks the user something about the run, the run waits
+    // at its next block boundary, and its own boxes wait until fortsetzen().
+    void anhalten();
+    void fortsetzen();
 
   private:
     std::string zielverzeichnis() const override { return ziel_; }
@@ -46,7 +50,7 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
     void zortaAktiv(bool an) override;
     void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
     bool frage(const std::string& text, const std::string& titel) override;
-    bool abbruchGewuenscht() override { return abbruch_; }
+    bool abbruchGewuenscht() override;
 
     void imFenster(std::function<void()> f);
     // Shows a modal box in the window thread and waits for its answer.
@@ -66,6 +70,9 @@ class Hintergrundlauf final : public QObject, private zorta::Zerlegungsanzeige {
 
     std::mutex m_;
     std::condition_variable beantwortet_;
+    std::condition_variable weiter_;
+    bool angehalten_ = false;
+    std::function<void()> zurueckgestellt_;  // a box that came while halted
     bool antwortDa_ = false;
     bool antwort_ = false;
     bool verworfen_ = false;  // the window is going: no box is shown any more

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <memory>
 
 namespace {
@@ -28,10 +29,14 @@ class QtDateiwahl final : public Dateiwahl {
         const QStringList filter = d.namensfilter();
         if (!filter.isEmpty())
             dialog.setNameFilters(filter);
+        dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
         if (!d.FileName.isEmpty()) {
             const QFileInfo info(d.FileName);
             dialog.setDirectory(info.absolutePath());
-            dialog.selectFile(info.fileName());
+            // The last choice is offered again only where the filter lists
+            // it: the source just cut is no batch file to repair.
+            if (d.zeigt(info.fileName()))
+                dialog.selectFile(info.fileName());
         } else {
             dialog.setDirectory(QDir::currentPath());
         }
@@ -70,6 +75,20 @@ QStringList Standarddialog::namensfilter() const {
         aus << (text.contains(klammer) ? text : text + QStringLiteral(" ") + klammer);
     }
     return aus;
+}
+
+bool Standarddialog::zeigt(const QString& dateiname) const {
+    const QStringList teile = Filter.split(u'|');
+    if (teile.size() < 2)
+        return true;
+    // The dialog lists by the first entry's patterns.
+    for (const QString& muster : teile[1].split(u';', Qt::SkipEmptyParts)) {
+        if (QRegularExpression::fromWildcard(muster.trimmed(), Qt::CaseInsensitive)
+                .match(dateiname)
+                .hasMatch())
+            return true;
+    }
+    return false;
 }
 
 zorta::Fehler Standarddialog::ShowOpen(QWidget* eltern) {

@@ -43,6 +43,9 @@ class Standarddialog {
 
     // The Filter as Qt name filters ("Batchdateien (*.bat)").
     QStringList namensfilter() const;
+    // Whether the Filter lets `dateiname` into the list, in any case
+    // ("BILD.BAT" from a FAT stick is a batch file too).
+    bool zeigt(const QString& dateiname) const;
 
     void setzeWahl(std::unique_ptr<Dateiwahl> wahl);  // replaced in tests
 

@@ -1,7 +1,9 @@
 #include "Zahlen.h"
 
 #include <cfenv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "Auftrag.h"
@@ -47,7 +49,9 @@ double fuehrendeZahl(const QString& text) {
         if (!ziffernfolge.empty())
             zahl += exponent + ziffernfolge;
     }
-    return std::strtod(zahl.c_str(), nullptr);
+    // The C library's own locale would read "1.5" as 1 under a German one.
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
+    return ::strtod_l(zahl.c_str(), nullptr, c);
 }
 
 std::optional<std::int64_t> ganzeBytes(double bytes) {

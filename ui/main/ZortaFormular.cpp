@@ -14,7 +14,6 @@
 #include <QShortcut>
 #include <QSocketNotifier>
 #include <QToolButton>
-#include <filesystem>
 
 #include "CenterForm.h"
 #include "Meldungen.h"
@@ -62,7 +61,7 @@ void Groessenfeld::keyPressEvent(QKeyEvent* e) {
 }
 
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
-    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(*this) {
+    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(anzeige_) {
     setObjectName(QStringLiteral("ZortaFormular"));
     setWindowTitle(kTitel);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
@@ -70,13 +69,19 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     steuerelementeAnlegen();
     menueAnlegen();
+    anzeige_.verbinden({this, Label2, Label4, Label6, Label9, labelInfo, ProgressBar1},
+                       [this](bool an) { zortaAktiv(an); });
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
+    fokusZeigen(*this);
+    tippPause_.setSingleShot(true);
+    tippPause_.setInterval(800);
+    connect(&tippPause_, &QTimer::timeout, this, [this] { wartendeQuelleNehmen(); });
     // Escape asks to cancel a run; otherwise it is not the window's key.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] {
-        if (laeuft() && abbruchFragen(false))
-            lauf_.abbrechen();
+        if (laeuft())
+            abbruchFragen(false);
     });
     Form_Load();
 }
@@ -241,25 +246,40 @@ bool ZortaFormular::eventFilter(QObject* objekt, QEvent* e) {
 }
 
 bool ZortaFormular::abbruchFragen(bool beenden) {
+    if (frageOffen_)
+        return false;  // one question at a time
     const QString frage =
         beenden ? QStringLiteral(
                       "Zorta läuft noch. Wollen Sie den Vorgang abbrechen und "
                       "Velmorix Zorta beenden ?")
                 : QStringLiteral("Wollen Sie den laufenden Zorta-Vorgang abbrechen ?");
-    return Meldungen::zeige(this, frage, QStringLiteral("Zorta abbrechen"), QMessageBox::Question,
-                            QMessageBox::Yes | QMessageBox::No,
-                            QMessageBox::No) == QMessageBox::Yes;
+    // "Nein" goes on where the run stood: it waits while the question is open.
+    frageOffen_ = true;
+    lauf_.anhalten();
+    const bool ja =
+        Meldungen::zeige(this, frage, QStringLiteral("Zorta abbrechen"), QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    if (ja)
+        lauf_.abbrechen();
+    lauf_.fortsetzen();
+    frageOffen_ = false;
+    return ja;
 }
 
 void ZortaFormular::closeEvent(QCloseEvent* e) {
     if (laeuft()) {
-        // The run ends through its failure path first; the program follows.
-        e->ignore();
-        if (!beendenNachLauf_ && abbruchFragen(true)) {
-            beendenNachLauf_ = true;
-            lauf_.abbrechen();
+        // "Ja" cancels and the run's end closes the window again; after
+        // "Nein" the window stays, and the next close asks afresh.
+        if (beendenNachLauf_ || !abbruchFragen(true)) {
+            e->ignore();
+            return;
         }
-        return;
+        beendenNachLauf_ = true;
+        if (laeuft()) {
+            e->ignore();
+            return;
+        }
+        // The run ended while the question stood open: quit now.
     }
     int cancel = 0;
     // Quitting was confirmed while the run went on.
@@ -332,6 +352,12 @@ void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
 }
 
 void ZortaFormular::textDateigröße_Change() {
+    // A waiting source takes a typed size once the typing pauses.
+    const auto getippt = ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0);
+    if (!wartendeQuelle_.isEmpty() && getippt && *getippt > 0)
+        tippPause_.start();
+    else
+        tippPause_.stop();
     if (textDateigröße->text().isEmpty()) {
         Label9->setText(QString());
         return;
@@ -390,17 +416,22 @@ void ZortaFormular::MNU_Auswählen_Click() {
 }
 
 void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
-    std::error_code ec;
-    const std::filesystem::path pfad(zuPfad(datei));
-    const auto laenge = std::filesystem::is_regular_file(pfad, ec)
-                            ? std::filesystem::file_size(pfad, ec)
-                            : static_cast<std::uintmax_t>(-1);
-    if (ec || laenge == static_cast<std::uintmax_t>(-1)) {
+    const std::string pfad = zuPfad(datei);
+    std::int64_t groesse = -1;
+    zorta::Dateisystem& fs = *umgebung_.dateisystem;
+    bool gewoehnlich = false;
+    zorta::Dateisystem::Handle h = -1;
+    // Only an ordinary file is opened: a FIFO would block the window.
+    if (fs.existiert(pfad, &gewoehnlich).ok() && gewoehnlich && fs.oeffneLesen(pfad, &h).ok()) {
+        if (!fs.laenge(h, &groesse).ok())
+            groesse = -1;
+        (void)fs.schliessen(h);
+    }
+    if (groesse < 0) {
         Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
                          kTitel, QMessageBox::Information);
         return;
     }
-    const auto groesse = static_cast<std::int64_t>(laenge);
     if (groesse < teil) {
         Meldungen::zeige(this,
                          QStringLiteral("Die ausgewählte Datei ist kleiner als die angegebene "
@@ -409,7 +440,7 @@ void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
         return;
     }
     auftrag_.Teilgröße = teil;
-    auftrag_.Quelldatei = pfad.string();
+    auftrag_.Quelldatei = pfad;
     auftrag_.Quellgröße = groesse;
     Label6->setText(groesseInKByte(groesse));
     Label2->setText(datei);
@@ -429,6 +460,7 @@ void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
 }
 
 void ZortaFormular::wartendeQuelleNehmen() {
+    tippPause_.stop();
     if (wartendeQuelle_.isEmpty())
         return;
     const auto teil = teilgroesseAusBox();
@@ -566,67 +598,8 @@ void ZortaFormular::MNU_SoftwareService_Click() {
         QStringLiteral("Software Service"), QMessageBox::Information);
 }
 
-std::string ZortaFormular::zielverzeichnis() const {
-    return zuPfad(Label4->text());
-}
-
-void ZortaFormular::statuszeile(const std::string& t) {
-    labelInfo->setText(ausPfad(t));
-}
-
-void ZortaFormular::fortschrittZeigen() {
-    // QProgressBar repaints at once on every new value.
-    if (qRound(fortschritt_) != ProgressBar1->value())
-        ProgressBar1->setValue(qRound(fortschritt_));
-}
-
-void ZortaFormular::neuZeichnen() {
-    // The run goes on in its own thread: the event loop paints.
-    fortschrittZeigen();
-}
-
-float ZortaFormular::fortschrittMaximum() const {
-    return static_cast<float>(ProgressBar1->maximum());
-}
-
-void ZortaFormular::setzeFortschritt(float position) {
-    fortschritt_ = position;
-    fortschrittZeigen();
-}
-
-void ZortaFormular::sanduhr(bool an) {
-    if (an) {
-        setCursor(Qt::WaitCursor);
-    } else {
-        unsetCursor();
-    }
-}
-
-void ZortaFormular::anzeigenLeeren() {
-    Label2->clear();
-    Label4->clear();
-    Label6->clear();
-    Label9->clear();
-}
-
 void ZortaFormular::zortaAktiv(bool an) {
     zortaAktiv_ = an;
     Command1->setEnabled(an && !laeuft());
     MNU_Zorta->setEnabled(an && !laeuft());
-}
-
-void ZortaFormular::meldung(const std::string& t, const std::string& titel, zorta::Symbol s) {
-    fortschrittZeigen();
-    const QMessageBox::Icon symbol = s == zorta::Symbol::Information ? QMessageBox::Information
-                                     : s == zorta::Symbol::Frage     ? QMessageBox::Question
-                                     : s == zorta::Symbol::Stopp     ? QMessageBox::Critical
-                                                                     : QMessageBox::NoIcon;
-    Meldungen::zeige(this, ausPfad(t), text(titel), symbol);
-}
-
-bool ZortaFormular::frage(const std::string& t, const std::string& titel) {
-    fortschrittZeigen();
-    return Meldungen::zeige(this, ausPfad(t), text(titel), QMessageBox::NoIcon,
-                            QMessageBox::Ok | QMessageBox::Cancel,
-                            QMessageBox::Ok) == QMessageBox::Ok;
 }

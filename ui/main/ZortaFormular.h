@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "Anzeige.h"
 #include "Auftrag.h"
+#include "Fensteranzeige.h"
 #include "Hintergrundlauf.h"
 #include "Standarddialog.h"
 #include "Starter.h"
@@ -35,7 +37,7 @@ class Groessenfeld : public QLineEdit {
 };
 
 // The main window: job inputs, figures, the cut and repair commands.
-class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
+class ZortaFormular : public QMainWindow {
     Q_OBJECT
   public:
     explicit ZortaFormular(Umgebung umgebung, QWidget* eltern = nullptr);
@@ -47,8 +49,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     // True while a cutting run copies in the background.
     bool laeuft() const { return lauf_.laeuft(); }
     // A source from outside (command line, drop): it waits, named in the
-    // status line, until a valid piece size is set by a preset or Enter in
-    // the box; `sofort` tries the box's size at once.
+    // status line, until a valid piece size is set by a preset, Enter in
+    // the box or a pause in typing it; `sofort` tries the box's size at once.
     void quelleAnbieten(const QString& pfad, bool sofort);
     // What was dropped on the window: one file is offered at once, anything
     // else is refused with a message.
@@ -79,18 +81,8 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     double GetDateigröße();
     QString DateiAuswahl();
 
-    // Zerlegungsanzeige
-    std::string zielverzeichnis() const override;
-    void statuszeile(const std::string& text) override;
-    void neuZeichnen() override;
-    float fortschrittMaximum() const override;
-    float fortschritt() const override { return fortschritt_; }
-    void setzeFortschritt(float position) override;
-    void sanduhr(bool an) override;
-    void anzeigenLeeren() override;
-    void zortaAktiv(bool an) override;
-    void meldung(const std::string& text, const std::string& titel, zorta::Symbol s) override;
-    bool frage(const std::string& text, const std::string& titel) override;
+    // Enables or disables Command1 and MNU_Zorta together.
+    void zortaAktiv(bool an);
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -109,7 +101,6 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     void bedienbar(bool an);
     void reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b, const std::string& batch);
     void steuerelementeAnlegen();
-    void fortschrittZeigen();
     void menueAnlegen();
     QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
                            const QRect& lage, const QString& tipp);
@@ -119,10 +110,14 @@ class ZortaFormular : public QMainWindow, public zorta::Zerlegungsanzeige {
     Umgebung umgebung_;
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
-    float fortschritt_ = 0;
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
+    bool frageOffen_ = false;  // the cancel question is open
     QString wartendeQuelle_;
+    QTimer tippPause_;  // takes the waiting source after typing a size
+    Fensteranzeige anzeige_;
+    // Declared after umgebung_, auftrag_ and anzeige_: destroyed first, it
+    // ends a run still going before anything that run uses.
     Hintergrundlauf lauf_;
 
     QGroupBox* Frame1 = nullptr;

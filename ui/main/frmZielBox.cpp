@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -21,13 +22,34 @@ constexpr int kPfadRolle = Qt::UserRole;
 constexpr int kTiefeRolle = Qt::UserRole + 1;
 
 // Indents each folder by its depth in the drawing, so that its text stays
-// the bare name that typing a letter finds.
+// the bare name that typing a letter finds. The open folder is marked in the
+// selection colour only while the list has the focus (grey otherwise), and
+// the entry with the focus gets a dotted frame, which the styles draw on the
+// selection colour too faintly to see.
 class Einrueckung final : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         option->rect.adjust(index.data(kTiefeRolle).toInt() * 12, 0, 0, 0);
+        if (option->widget && !option->widget->hasFocus()) {
+            option->palette.setBrush(QPalette::Highlight, option->palette.mid());
+            option->palette.setBrush(QPalette::HighlightedText, option->palette.text());
+        }
+    }
+    void paint(QPainter* maler, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(maler, option, index);
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        maler->save();
+        maler->setPen(QPen((o.state & QStyle::State_Selected) ? o.palette.highlightedText().color()
+                                                              : o.palette.text().color(),
+                           1, Qt::DotLine));
+        maler->drawRect(o.rect.adjusted(0, 0, -1, -1));
+        maler->restore();
     }
 };
 
@@ -137,6 +159,7 @@ frmZielBox::frmZielBox(std::function<void(const QString&)> zielSetzen, zorta::We
                    Qt::WindowCloseButtonHint);
     setFont(schrift(Schriftart::MsSansSerif, 8.25));
     setFixedSize(tw(3375), tw(4005));
+    fokusZeigen(*this);
 
     Rahmen1 = steuerelement<QGroupBox>(this, "Rahmen1", twRechteck(120, 120, 3135, 3255));
     Laufwerk1 = steuerelement<QComboBox>(Rahmen1, "Laufwerk1", twRechteck(120, 240, 2895, 315));
