@@ -67,6 +67,17 @@ class Dateisystem {
     // (a link or special file itself, never its target); a draft that a
     // running process holds gives error 70.
     virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
+
+    // Read-back of pieces on removable media and writing a piece again.
+    // Opens a file flushed by sichern() for reading from the medium itself,
+    // not from the pages the writing left in memory.
+    virtual Fehler oeffneVomMedium(const std::string& pfad, Handle* h) {
+        return oeffneLesen(pfad, h);
+    }
+    // Sets the read position of a file opened for reading.
+    virtual Fehler positionieren(Handle, std::int64_t) {
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    }
 };
 
 // The real file system, thin over POSIX.
@@ -89,6 +100,9 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+
+    Fehler oeffneVomMedium(const std::string& pfad, Handle* h) override;
+    Fehler positionieren(Handle h, std::int64_t position) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so

@@ -114,6 +114,15 @@ class FehlerDateisystem final : public Dateisystem {
     int offen_ = 0;
     bool ausgeloest_ = false;
     Fehler fehler_;
+
+  public:
+    // Read-back and writing again. A read-back of a path for which
+    // `verfaelschen` says true gives its bytes with the first one flipped.
+    std::function<bool(const std::string& pfad)> verfaelschen;
+    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
+    Fehler positionieren(Handle h, std::int64_t n) override {
+        return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n);
+    }
 };
 
 // Records what the cutting run shows.
