@@ -411,7 +411,8 @@ int main(int argc, char* argv[]) {
     if (!nurJoin) {
         std::vector<Messung> ganz, stueckweise;
         for (int r = 0; r < runden; ++r) {
-            ganz.push_back(imKind([&] { return nurKopieren(quelle, GiB, 1'433'600, ziel, false); }));
+            ganz.push_back(
+                imKind([&] { return nurKopieren(quelle, GiB, 1'433'600, ziel, false); }));
             leeren(ziel);
             stueckweise.push_back(
                 imKind([&] { return nurKopieren(quelle, GiB, 1'433'600, ziel, true); }));
