@@ -371,9 +371,12 @@ Fehler Lauf::pruefen(const std::string& pfad, std::int64_t nr, std::int64_t meng
     bool gleich = false;
     if (Fehler f = stueckNachlesen(fs_, pfad, menge, soll_, &gleich); !f.ok() || gleich)
         return f;
+    // Gone from the medium before the user pulls it.
     if (Fehler f = fs_.loeschen(pfad); !f.ok())
         return f;
     begonnenesStueck_.clear();
+    if (Fehler f = fs_.ordnerSichern(ordner_); !f.ok())
+        return f;
     if (Fehler f = mediumWechseln(Dateiname(pfad), stueckBeschaedigt(Dateiname(pfad))); !f.ok())
         return f;
     if (Fehler f = fs_.positionieren(quelle_.handle(), a_.Leseposition); !f.ok())
