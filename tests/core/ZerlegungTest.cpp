@@ -313,7 +313,8 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
     anzeige.beiMeldung = [&](const auto& meldung) {
         const bool frage = meldung.symbol == Symbol::Frage;
         EXPECT_TRUE((!frage && meldung.text != texte::Erfolg) || dateisystem.ungesichert().empty());
-        anzeige.antwort = (fragen += frage) != m.abbrechenBei;
+        // A run that never gets past a prompt is cancelled at the tenth.
+        anzeige.antwort = (fragen += frage) != m.abbrechenBei && fragen < 10;
         if (frage && fragen == 1 && m.neueLaenge > 0)
             ::truncate(auftrag.Quelldatei.c_str(), m.neueLaenge);
         const bool nochmal =
