@@ -4,7 +4,7 @@
 // memory the system calls and the per-block work show.
 //
 //   zorta_bench [--ordner DIR] [--runden N] [--ohne-4gib] [--nur-zusammensetzen]
-//               [--nur-feindlich]
+//               [--nur-feindlich] [--nur-schneiden]
 //
 // DIR (default: the current folder) must have room for about 12 GiB. First it
 // times hostile batch files, which must each cost under 2 s and 100 MiB.
@@ -261,6 +261,26 @@ bool kernSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t te
     return zorta::zerlegen(a, anzeige, dateien, medium) == zorta::Ausgang::Erfolg;
 }
 
+// Only the cut's copy into pieces of `teil`, hashed as a whole, and with
+// `stueckweise` each piece too: what the piece checksums cost.
+bool nurKopieren(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
+                 const std::string& ziel, bool stueckweise) {
+    zorta::PosixDateisystem fs;
+    zorta::OffeneDatei ein(fs), aus(fs);
+    zorta::Pruefsumme summe(zorta::Pruefsumme::StandardBlock, 3, stueckweise);
+    if (!fs.oeffneLesen(quelle, ein.ziel()).ok())
+        return false;
+    for (std::int64_t nr = 1, rest = laenge; rest > 0; ++nr, rest -= teil) {
+        if (!fs.oeffneNeu(ziel + "/BILD." + zorta::Stuecknummer(nr), aus.ziel()).ok() ||
+            !zorta::BlockKopieren(std::min(rest, teil), fs, ein.handle(), aus.handle(), summe)
+                 .ok() ||
+            !aus.schliessen().ok())
+            return false;
+    }
+    std::string hex;
+    return summe.ergebnis(&hex).ok() && (!stueckweise || summe.stueckErgebnis(0, &hex).ok());
+}
+
 // The same cut started through the main window's cut command, offscreen.
 Messung fensterSchnitt(const std::string& quelle, std::int64_t laenge, std::int64_t teil,
                        const std::string& ziel) {
@@ -332,6 +352,7 @@ int main(int argc, char* argv[]) {
     bool vier = true;
     bool nurJoin = false;
     bool nurFeindlich = false;
+    bool nurSchnitt = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--ordner" && i + 1 < argc)
@@ -344,6 +365,8 @@ int main(int argc, char* argv[]) {
             nurJoin = true;
         else if (a == "--nur-feindlich")
             nurFeindlich = true;
+        else if (a == "--nur-schneiden")
+            nurSchnitt = true;
     }
     const std::string interpreter =
         fs::absolute(fs::path(argv[0]).parent_path() / "../bin/zorta-batch").string();
@@ -353,7 +376,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const std::string ordner = vorlage;
-    feindlicheBatchdateien(interpreter, ordner);
+    if (!nurSchnitt)
+        feindlicheBatchdateien(interpreter, ordner);
     if (nurFeindlich) {
         fs::remove_all(ordner);
         return 0;
@@ -392,6 +416,25 @@ int main(int argc, char* argv[]) {
         zeile(was.c_str(), "split", median(wir), median(split), 1.00);
         if (mitSha)
             zeile(was.c_str(), "split+sha", median(wir), median(splitSha), 0.50);
+    }
+
+    // The piece checksums against the whole-file checksum alone.
+    if (!nurJoin) {
+        std::vector<Messung> ganz, stueckweise;
+        for (int r = 0; r < runden; ++r) {
+            ganz.push_back(
+                imKind([&] { return nurKopieren(quelle, GiB, 1'433'600, ziel, false); }));
+            leeren(ziel);
+            stueckweise.push_back(
+                imKind([&] { return nurKopieren(quelle, GiB, 1'433'600, ziel, true); }));
+            leeren(ziel);
+        }
+        zeile("copy, sha256 of file and pieces", "file only", median(stueckweise), median(ganz),
+              1.15);
+    }
+    if (nurSchnitt) {
+        fs::remove_all(ordner);
+        return 0;
     }
 
     if (!nurJoin) {

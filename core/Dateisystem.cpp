@@ -403,6 +403,19 @@ Fehler PosixDateisystem::oeffneTeil(const std::string& pfad, Handle* h, bool* da
     return {};
 }
 
+Fehler PosixDateisystem::oeffneVomMedium(const std::string& pfad, Handle* h) {
+    if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
+        return f;
+    // The file is flushed, so its cached pages are clean and can all go: the
+    // reads then come from the medium. O_DIRECT would do the same but needs
+    // aligned buffers, and not every file system of a stick takes it.
+    if (::posix_fadvise(*h, 0, 0, POSIX_FADV_DONTNEED) != 0) {
+        ::close(*h);
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    }
+    return {};
+}
+
 Fehler PosixDateisystem::oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) {
     const int fd = ::open(pfad.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -437,6 +450,20 @@ Fehler PosixDateisystem::oeffneWennDatei(const std::string& pfad, Handle* h, Fun
     }
     *h = fd;
     *fund = Fund::Datei;
+    return {};
+}
+
+Fehler PosixDateisystem::positionieren(Handle h, std::int64_t position) {
+    if (::lseek(h, static_cast<off_t>(position), SEEK_SET) < 0)
+        return Fehler::ausErrno(errno);
+    if (const auto st = luecken_.find(h); st != luecken_.end()) {
+        // Inside a hole SEEK_HOLE gives the position itself: zeros come next.
+        const off_t luecke = ::lseek(h, static_cast<off_t>(position), SEEK_HOLE);
+        st->second = {static_cast<off_t>(position),
+                      luecke < 0 ? static_cast<off_t>(position) : luecke};
+        if (::lseek(h, static_cast<off_t>(position), SEEK_SET) < 0)
+            return Fehler::ausErrno(errno);
+    }
     return {};
 }
 

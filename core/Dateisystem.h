@@ -99,6 +99,16 @@ class Dateisystem {
     // folder, FIFO, device, socket or a link that leads nowhere). Never waits
     // for a FIFO's writer.
     virtual Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) = 0;
+    // Read-back of pieces on removable media and writing a piece again.
+    // Opens a file flushed by sichern() for reading from the medium itself,
+    // not from the pages the writing left in memory.
+    virtual Fehler oeffneVomMedium(const std::string& pfad, Handle* h) {
+        return oeffneLesen(pfad, h);
+    }
+    // Sets the read position of a file opened for reading.
+    virtual Fehler positionieren(Handle, std::int64_t) {
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    }
 };
 
 // The real file system, thin over POSIX.
@@ -128,6 +138,9 @@ class PosixDateisystem final : public Dateisystem {
     std::int64_t belegt(const std::string& pfad) override;
     Fehler oeffneTeil(const std::string& pfad, Handle* h, bool* datei) override;
     Fehler oeffneWennDatei(const std::string& pfad, Handle* h, Fund* fund) override;
+
+    Fehler oeffneVomMedium(const std::string& pfad, Handle* h) override;
+    Fehler positionieren(Handle h, std::int64_t position) override;
 
   private:
     Fehler lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke, const std::string& pfad);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Fehler.h"
+#include "Sha256Paar.h"
 
 struct evp_md_ctx_st;  // libcrypto's EVP_MD_CTX
 
@@ -26,6 +27,9 @@ namespace zorta {
 //     ... p may still be read (written out) until the next puffer() ...
 //     summe.ergebnis(&hex);               // after the last block
 //
+// With `stueckweise` the same thread also hashes each piece of the stream on
+// its own; einspeisen(n, true) ends a piece with that block.
+//
 // The object is used from one thread; the hashing thread is its own business.
 class Pruefsumme {
   public:
@@ -33,7 +37,8 @@ class Pruefsumme {
 
     // REQUIRES: blockgroesse > 0, bloecke >= 2 (one is hashed while the
     // caller still writes out the one before it).
-    explicit Pruefsumme(std::size_t blockgroesse = StandardBlock, std::size_t bloecke = 3);
+    explicit Pruefsumme(std::size_t blockgroesse = StandardBlock, std::size_t bloecke = 3,
+                        bool stueckweise = false);
     ~Pruefsumme();  // drops what was fed in without a result
     Pruefsumme(const Pruefsumme&) = delete;
     Pruefsumme& operator=(const Pruefsumme&) = delete;
@@ -46,22 +51,29 @@ class Pruefsumme {
     // Hashes the first `n` bytes (n <= blockgroesse()) of the buffer last
     // returned by puffer(). REQUIRES: one einspeisen per puffer(); a buffer
     // taken and not fed (a failed read) leaves the object fit only to be
-    // destroyed.
-    void einspeisen(std::size_t n);
+    // destroyed. `stueckEnde`: the block is the last of its piece.
+    void einspeisen(std::size_t n, bool stueckEnde = false);
 
     // Waits for every block fed in and gives the checksum as 64 lower-case
     // hex digits. Ends the stream: nothing may be fed in afterwards.
     Fehler ergebnis(std::string* hex);
 
+    // The checksum of piece `k` (from 0, in the order their ends were fed),
+    // waiting until it is hashed. REQUIRES: stueckweise, and piece k ended.
+    Fehler stueckErgebnis(std::size_t k, std::string* hex);
+
   private:
     void rechnen();
+    void block(const char* daten, std::size_t n, bool stueckEnde);
 
     const std::size_t blockgroesse_;
     evp_md_ctx_st* ctx_ = nullptr;  // used by one thread at a time
     bool ok_ = false;               // false once libcrypto refused
     bool selbst_ = false;           // no second thread: einspeisen() hashes at once
+    std::unique_ptr<Sha256Paar> paar_;  // in place of ctx_ when stueckweise
     std::vector<std::unique_ptr<char[]>> puffer_;
     std::vector<std::size_t> laengen_;
+    std::vector<bool> enden_;     // per buffer: its block ends a piece
     std::size_t ausgegeben_ = 0;  // buffers handed to the caller (caller's thread only)
 
     std::mutex m_;
@@ -70,6 +82,8 @@ class Pruefsumme {
     std::size_t gerechnet_ = 0;    // blocks hashed
     bool ende_ = false;            // no more blocks will come
     bool verwerfen_ = false;       // stop without a result
+    std::vector<Sha256Paar::Summe> stueckSummen_;  // of the pieces hashed
+    bool stueckFehler_ = false;                    // libcrypto refused a piece
     std::thread rechner_;
 };
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "Batchdatei.h"
+#include "Nachlesen.h"
 #include "Pfade.h"
 #include "Zielgrenzen.h"
 
@@ -25,6 +27,12 @@ std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordn
            " geschrieben.";
 }
 
+std::string stueckBeschaedigt(const std::string& stueck) {
+    return "Das Teil " + stueck +
+           " ist auf diesem Datenträger beschädigt und wurde gelöscht. Es wird auf den "
+           "nächsten Datenträger noch einmal geschrieben.\n" +
+           texte::NaechsteDiskette;
+}
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
                      Dateisystem::Handle ziel, Pruefsumme& summe, Zerlegungsanzeige* anzeige) {
     std::int64_t rest = anzahl;
@@ -40,7 +48,7 @@ Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle q
             return f;
         if (gelesen < laenge)
             return Fehler::nummer(fehlernr::HinterDateiende);
-        summe.einspeisen(laenge);
+        summe.einspeisen(laenge, rest == static_cast<std::int64_t>(laenge));
         if (Fehler f = blockAusgeben(fs, ziel, puffer, laenge, &luecke, Blockgroesse); !f.ok())
             return f;
         rest -= static_cast<std::int64_t>(laenge);
@@ -72,8 +80,13 @@ class Lauf {
     Fehler schneiden(std::int64_t anzahl);
     Fehler entfernen(const std::string& pfad);
     Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile);
+    // `erst` opens the prompt; `mangel` says why the medium in the drive
+    // cannot take piece `nr`, "" after a piece that fitted.
     Fehler mediumWechseln(const std::string& naechstes, std::int64_t nr,
-                          const std::string& mangel = "");
+                          const std::string& mangel = "",
+                          const std::string& erst = texte::NaechsteDiskette);
+    Fehler pruefen(const std::string& pfad, std::int64_t nr, std::int64_t menge, Pruefsumme& summe,
+                   bool* nochmal);
     Fehler dateiSchreiben(const std::string& pfad, const std::string& inhalt);
     void scheitern(const Fehler& f);
 
@@ -93,6 +106,8 @@ class Lauf {
     bool mitSumme_ = true;     // the checksum file's name can exist
     double schritt_ = 0;       // progress per piece
     Zieljob job_;              // what the target must hold
+    std::unique_ptr<Pruefsumme> wieder_;  // a piece written again after its read-back failed
+    std::string soll_;                    // ... and its checksum from the first writing
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -186,7 +201,7 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
     if (Fehler f = entfernen(a_.Batchdatei); !f.ok())
         return f;
 
-    Pruefsumme summe;
+    Pruefsumme summe(Pruefsumme::StandardBlock, 3, true);
     Kopierzeile zeile;
     if (Fehler f = stueckeSchreiben(anzahl, summe, zeile); !f.ok())
         return f;
@@ -206,10 +221,17 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
     const std::string name = Dateiname(a_.Quelldatei);
     // After a swap both files go onto the last medium, beside the last piece.
     if (mitSumme_) {
-        if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", hex + "  " + name + "\n");
-            !f.ok()) {
-            return f;
+        std::string inhalt = hex + "  " + name + "\n";
+        for (std::int64_t nr = 1; nr <= anzahl; ++nr) {
+            if (Fehler f = summe.stueckErgebnis(static_cast<std::size_t>(nr - 1), &hex); !f.ok())
+                return f;
+            // A piece named like the source ("x.7z.001") is the source's name
+            // after the join: one name, one checksum, the whole file's.
+            if (stamm_ + Stuecknummer(nr) != name)
+                inhalt += hex + "  " + stamm_ + Stuecknummer(nr) + "\n";
         }
+        if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", inhalt); !f.ok())
+            return f;
     }
     zeile.abschliessen(name);
     return dateiSchreiben(a_.Batchdatei, batchInhalt(zeile.text()));
@@ -266,7 +288,8 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
             return nameAbgelehnt(f, pfad);
         const std::int64_t rest = a_.Quellgröße - a_.Leseposition;
         const std::int64_t menge = std::min(rest, a_.Teilgröße);
-        if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(), summe, &anz_);
+        if (Fehler f = BlockKopieren(menge, fs_, quelle_.handle(), stueck_.handle(),
+                                     wieder_ ? *wieder_ : summe, &anz_);
             !f.ok()) {
             return f;
         }
@@ -281,6 +304,13 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
         if (wechselbar_) {
             if (Fehler f = fs_.ordnerSichern(ordner_); !f.ok())
                 return f;
+            bool nochmal = false;
+            if (Fehler f = pruefen(pfad, nr, menge, summe, &nochmal); !f.ok())
+                return f;
+            if (nochmal) {  // the same piece once more, on the medium now in
+                --nr;
+                continue;
+            }
         }
         begonnenesStueck_.clear();
         zeile.stueckAnfuegen(Dateiname(pfad));
@@ -300,16 +330,50 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
     return {};
 }
 
-// `mangel` says why the medium in the drive cannot take piece `nr`; "" after
-// a piece that fitted.
+// Reads piece `nr` back from the stick, which a pulled stick or a worn floppy
+// would otherwise reveal only at the join. A damaged piece is removed and,
+// once the user has put in another medium, written again (*nochmal).
+Fehler Lauf::pruefen(const std::string& pfad, std::int64_t nr, std::int64_t menge,
+                     Pruefsumme& summe, bool* nochmal) {
+    std::string hex;
+    if (wieder_) {
+        // Written again from a second read of the source, which must match the first.
+        if (Fehler f = wieder_->ergebnis(&hex); !f.ok())
+            return f;
+        wieder_.reset();
+        if (hex != soll_)
+            return Fehler::nummer(fehlernr::QuelleVeraendert);
+    } else if (Fehler f = summe.stueckErgebnis(static_cast<std::size_t>(nr - 1), &soll_); !f.ok()) {
+        return f;
+    }
+    anz_.statuszeile(texte::Pruefe + Dateiname(pfad) + " …");
+    anz_.neuZeichnen();
+    bool gleich = false;
+    if (Fehler f = stueckNachlesen(fs_, pfad, menge, soll_, &gleich); !f.ok() || gleich)
+        return f;
+    // Gone from the medium before the user pulls it.
+    if (Fehler f = fs_.loeschen(pfad); !f.ok())
+        return f;
+    begonnenesStueck_.clear();
+    if (Fehler f = fs_.ordnerSichern(ordner_); !f.ok())
+        return f;
+    if (Fehler f = mediumWechseln(Dateiname(pfad), nr, "", stueckBeschaedigt(Dateiname(pfad))); !f.ok())
+        return f;
+    if (Fehler f = fs_.positionieren(quelle_.handle(), a_.Leseposition); !f.ok())
+        return f;
+    wieder_ = std::make_unique<Pruefsumme>();
+    *nochmal = true;
+    return {};
+}
+
 Fehler Lauf::mediumWechseln(const std::string& naechstes, std::int64_t nr,
-                            const std::string& mangel) {
+                            const std::string& mangel, const std::string& erst) {
     const Fehler abbruch = Fehler::nummer(fehlernr::Benutzerunterbrechung);
     if (anz_.abbruchGewuenscht())
         return abbruch;
     // Taken before the prompt, so that a stick mounted meanwhile counts as new.
     const Medienstand vorher = medium_.stand(ordner_);
-    std::string text = texte::NaechsteDiskette + (mangel.empty() ? "" : "\n" + mangel);
+    std::string text = erst + (mangel.empty() ? "" : "\n" + mangel);
     for (;;) {
         if (!anz_.frage(text, texte::DisketteTitel) || anz_.abbruchGewuenscht())
             return abbruch;

@@ -43,7 +43,12 @@ inline constexpr const char* Titel = "Zorta";
 inline constexpr const char* KeinNeuerDatentraeger = "Es wurde kein neuer Datenträger gefunden.";
 inline constexpr const char* MehrereDatentraeger =
     "Es wurden mehrere neue Datenträger gefunden. Lassen Sie bitte nur einen eingesteckt.";
+inline constexpr const char* Pruefe = "Prüfe ";  // + piece name + " …"
 }  // namespace texte
+
+// The next-disk prompt after piece `stueck` was read back wrong from the
+// medium and removed from it.
+std::string stueckBeschaedigt(const std::string& stueck);
 
 // The next-disk prompt once more, after OK found no new medium (`kandidaten`
 // 0) or several: says where piece `stueck` will go on the medium, `unterordner`
@@ -60,7 +65,7 @@ std::string fehlermeldungZerlegung(const Fehler& f);
 // of `summe`, which hashes them on the way. A source that ends early fails
 // with error 62. Zeros in whole units of Blockgroesse, counted from the first
 // byte copied, are left as holes. When `anzeige` is given and asks to cancel
-// between blocks, fails with error 18.
+// between blocks, fails with error 18. The last block ends a piece of `summe`.
 // REQUIRES: summe.blockgroesse() is a multiple of Blockgroesse.
 Fehler BlockKopieren(std::int64_t anzahl, Dateisystem& fs, Dateisystem::Handle quelle,
                      Dateisystem::Handle ziel, Pruefsumme& summe,
@@ -71,7 +76,9 @@ bool aufLaufwerkAoderB(const std::string& stueckpfad);
 
 // The cutting run. Reads Quelldatei, Quellgröße, Teilgröße and the target
 // folder; writes the pieces, the batch file and beside it the SHA-256 of the
-// source in the format of sha256sum (stem + "sha256"); sets Batchdatei and
+// source and then of each piece in the format of sha256sum (stem + "sha256");
+// on removable media reads each piece back and writes a damaged one again on
+// another medium; sets Batchdatei and
 // Leseposition. All messages go through `anzeige`. A run that fails once it
 // has begun a piece leaves neither a batch nor a checksum file of its stem
 // behind; a refused run touches no file.

@@ -82,7 +82,16 @@ Zieljob zieljob(const std::string& quelldatei, const std::string& stamm, std::in
         zeile.abschliessen(job.quellname);
         job.batch = static_cast<std::int64_t>(batchInhalt(zeile.text()).size());
     }
-    job.summe = mitSumme ? static_cast<std::int64_t>(64 + 2 + job.quellname.size() + 1) : 0;
+    // The checksum file: a line for the whole file, one for each piece but
+    // one named like the source (see the cut).
+    if (mitSumme) {
+        job.summe = static_cast<std::int64_t>(64 + 2 + job.quellname.size() + 1);
+        for (std::int64_t nr = 1; nr <= anzahl; ++nr) {
+            const std::string stueck = stamm + Stuecknummer(nr);
+            if (stueck != job.quellname)
+                job.summe += static_cast<std::int64_t>(64 + 2 + stueck.size() + 1);
+        }
+    }
     job.lueckenhaft = belegtQuelle >= 0 && belegtQuelle < quellgroesse;
     job.wechselbar = wechselbar;
     return job;

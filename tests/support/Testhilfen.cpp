@@ -1,6 +1,7 @@
 #include "Testhilfen.h"
 
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -187,6 +188,23 @@ Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n)
         eintraege_.insert(normal(n));
     }
     return f;
+}
+
+Fehler FehlerDateisystem::oeffneVomMedium(const std::string& p, Handle* h) {
+    return oeffne("oeffneVomMedium", p, h, false, [&] {
+        if (Fehler f = echt_.oeffneVomMedium(p, h); !f.ok() || !verfaelschen || !verfaelschen(p))
+            return f;
+        // The other bytes come from a file in memory in place of the piece.
+        std::string inhalt(static_cast<std::size_t>(fs::file_size(p)), '\0');
+        std::size_t gelesen = 0;
+        (void)echt_.lesen(*h, inhalt.data(), inhalt.size(), &gelesen);
+        (void)echt_.schliessen(*h);
+        inhalt.empty() ? inhalt.push_back('x') : void(inhalt[0] ^= 0x10);
+        *h = ::memfd_create("verfaelscht", MFD_CLOEXEC);
+        (void)echt_.schreiben(*h, inhalt.data(), inhalt.size());
+        ::lseek(*h, 0, SEEK_SET);
+        return Fehler{};
+    });
 }
 
 std::vector<std::string> FehlerDateisystem::ungesichert() const {

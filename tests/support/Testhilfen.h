@@ -148,6 +148,13 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
     Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
     // clang-format on
+    // Read-back and writing again. A read-back of a path for which
+    // `verfaelschen` says true gives its bytes with the first one flipped.
+    std::function<bool(const std::string& pfad)> verfaelschen;
+    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
+    Fehler positionieren(Handle h, std::int64_t n) override {
+        return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n);
+    }
 };
 
 // Records what the cutting run shows.

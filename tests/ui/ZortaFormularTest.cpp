@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
@@ -294,7 +295,10 @@ class ZortaFormularTest : public QObject {
             if (m.titel != u"Diskette wechseln..." && !(spaet && m.text == kErfolg))
                 return;
             // Bar and status line tell of the same piece, of three.
-            const int nr = label("labelInfo").right(1).toInt();
+            const int nr = QRegularExpression(QStringLiteral("BILD\\.(\\d+)"))
+                               .match(label("labelInfo"))
+                               .captured(1)
+                               .toInt();
             const int balken = kind<QProgressBar>("ProgressBar1")->value();
             stimmig = stimmig && (m.text == kErfolg || balken == qRound(100.0 * nr / 3));
             if (weg.isEmpty() || spaet != (m.text == kErfolg))
