@@ -33,8 +33,16 @@ Fehler oeffne(const std::string& pfad, int flags, Dateisystem::Handle* h) {
 }  // namespace
 
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
-    if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
+    // Opening a FIFO without a writer would wait for good; reads block again
+    // afterwards, as the callers expect.
+    if (Fehler f = oeffne(pfad, O_RDONLY | O_NONBLOCK, h); !f.ok())
         return f;
+    const int flags = ::fcntl(*h, F_GETFL);
+    if (flags < 0 || ::fcntl(*h, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        const int err = errno;
+        ::close(*h);
+        return Fehler::ausErrno(err, pfad);
+    }
     // Only a file with fewer blocks than its length can have holes.
     struct stat st {};
     if (::fstat(*h, &st) == 0 && st.st_blocks * 512 < st.st_size) {
@@ -331,6 +339,17 @@ Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& dat
     if (Fehler f = fs.oeffneEntwurf(name, datei.ziel()); !f.ok())
         return f;
     *entwurf = name;
+    return {};
+}
+
+Fehler PosixDateisystem::stand(Handle h, Dateistand* s) {
+    struct stat st {};
+    if (::fstat(h, &st) != 0)
+        return Fehler::ausErrno(errno);
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    *s = {S_ISREG(st.st_mode) || S_ISBLK(st.st_mode), st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
     return {};
 }
 

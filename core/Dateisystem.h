@@ -19,6 +19,15 @@ struct Dateikennung {
     bool operator==(const Dateikennung&) const = default;
 };
 
+// What fstat tells of an open file: enough to notice a source that was
+// replaced or rewritten in place while it was read.
+struct Dateistand {
+    bool lesbar = false;  // an ordinary file or a block device, not a FIFO, socket or folder
+    std::int64_t laenge = 0;
+    std::int64_t geaendert = 0, statusGeaendert = 0;  // mtime and ctime in nanoseconds
+    bool operator==(const Dateistand&) const = default;
+};
+
 // Every file operation of the cutting run and of the batch interpreter goes
 // through this interface, so that tests can make any single one fail.
 // Handles are small non-negative integers; a handle stays owned by the caller
@@ -67,6 +76,9 @@ class Dateisystem {
     // (a link or special file itself, never its target); a draft that a
     // running process holds gives error 70.
     virtual Fehler oeffneEntwurf(const std::string& pfad, Handle* h) { return oeffneNeu(pfad, h); }
+
+    // The state of an open file (fstat), for the cut's check of its source.
+    virtual Fehler stand(Handle h, Dateistand* s) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -89,6 +101,8 @@ class PosixDateisystem final : public Dateisystem {
     Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& ordner) override;
     Fehler oeffneEntwurf(const std::string& pfad, Handle* h) override;
+
+    Fehler stand(Handle h, Dateistand* s) override;
 
   private:
     // The holes of a sparse source give their zeros without being read, so

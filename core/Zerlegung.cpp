@@ -6,12 +6,22 @@
 #include <vector>
 
 #include "Batchdatei.h"
+#include "Codeseite.h"
+#include "Grenzen.h"
 #include "Pfade.h"
 
 namespace zorta {
 
 std::string fehlermeldungZerlegung(const Fehler& f) {
     return "Fehler # " + zahlMitVorzeichenstelle(f.nummer()) + "\r" + f.beschreibung();
+}
+
+std::string zuVieleTeile(std::int64_t anzahl, std::int64_t hoechstens, std::int64_t kbyte) {
+    return "Die Quelldatei ergäbe " + std::to_string(anzahl) +
+           " Teile, eine Batchdatei kann bei diesem Namen höchstens " +
+           std::to_string(hoechstens) +
+           " Teile zusammensetzen. Wählen Sie bitte eine Teilgröße von mindestens " +
+           std::to_string(kbyte) + " KByte und dann die Quelldatei erneut aus !";
 }
 
 std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordner,
@@ -99,12 +109,13 @@ class Lauf {
     Ausgang ausfuehren();
 
   private:
-    Ausgang ablehnen(const char* text);
+    Ausgang ablehnen(const std::string& text);
+    std::string batchVorbereiten(std::int64_t anzahl);
     bool wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                     std::int64_t anzahl);
     Fehler schneiden(std::int64_t anzahl);
     Fehler entfernen(const std::string& pfad);
-    Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile);
+    Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe);
     Fehler mediumWechseln(const std::string& naechstes);
     Fehler dateiSchreiben(const std::string& pfad, const std::string& inhalt);
     void scheitern(const Fehler& f);
@@ -118,12 +129,15 @@ class Lauf {
     OffeneDatei datei_;                     // the batch or checksum file being written
     std::string begonnenesStueck_;          // piece path begun and not yet closed in full
     std::string entwurf_;                   // draft of the batch or checksum file
+    std::string batch_;                     // the batch file's bytes, built before the first piece
+    Dateistand quellstand_;                 // the source as the run opened it
     std::vector<std::string> geschrieben_;  // batch and checksum file of this run
     std::string ordner_, praefix_;          // the target folder; another after a swap
     std::string stamm_;
     bool wechselbar_ = false;  // the medium is swapped between pieces
     bool mitSumme_ = true;     // the checksum file's name can exist
     double schritt_ = 0;       // progress per piece
+    std::int64_t anzahl_ = 0;  // pieces of the job
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -132,6 +146,7 @@ Ausgang Lauf::ausfuehren() {
         return ablehnen(texte::UngueltigerAuftrag);
     const std::int64_t anzahl =
         a_.Quellgröße / a_.Teilgröße + (a_.Quellgröße % a_.Teilgröße != 0 ? 1 : 0);
+    anzahl_ = anzahl;
     schritt_ = static_cast<double>(anz_.fortschrittMaximum()) / static_cast<double>(anzahl);
 
     ordner_ = anz_.zielverzeichnis();
@@ -154,17 +169,19 @@ Ausgang Lauf::ausfuehren() {
     mitSumme_ = moeglich(praefix_ + stamm_ + "sha256");
     if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl))
         return ablehnen(texte::QuelleWuerdeUeberschrieben);
+    if (const std::string grund = batchVorbereiten(anzahl); !grund.empty())
+        return ablehnen(grund);
 
     anz_.sanduhr(true);
     a_.Batchdatei = praefix_ + stamm_ + "bat";
     a_.Leseposition = 0;
     Fehler f = fs_.oeffneLesen(a_.Quelldatei, quelle_.ziel());
     // The piece count and the batch file rest on the length measured at the
-    // choice; a file changed since would be cut in part.
-    std::int64_t laenge = 0;
+    // choice; a file changed since would be cut in part. Whatever stands
+    // there now is checked on the handle, so a FIFO put there is never read.
     if (f.ok())
-        f = fs_.laenge(quelle_.handle(), &laenge);
-    if (f.ok() && laenge != a_.Quellgröße) {
+        f = fs_.stand(quelle_.handle(), &quellstand_);
+    if (f.ok() && (!quellstand_.lesbar || quellstand_.laenge != a_.Quellgröße)) {
         quelle_.zu();
         anz_.sanduhr(false);
         return ablehnen(texte::QuelleVeraendert);
@@ -191,7 +208,7 @@ Ausgang Lauf::ausfuehren() {
     return Ausgang::Erfolg;
 }
 
-Ausgang Lauf::ablehnen(const char* text) {
+Ausgang Lauf::ablehnen(const std::string& text) {
     anz_.meldung(text, texte::Titel, Symbol::Information);
     return Ausgang::Abgelehnt;
 }
@@ -209,15 +226,18 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
         return f;
 
     Pruefsumme summe;
-    Kopierzeile zeile;
-    if (Fehler f = stueckeSchreiben(anzahl, summe, zeile); !f.ok())
+    if (Fehler f = stueckeSchreiben(anzahl, summe); !f.ok())
         return f;
-    // A source that grew during the run would be cut in part.
+    // A source that grew during the run would be cut in part, and one
+    // rewritten in place (same length) gives pieces of neither version.
     char mehr = 0;
     std::size_t gelesen = 0;
     if (Fehler f = fs_.lesen(quelle_.handle(), &mehr, 1, &gelesen); !f.ok())
         return f;
-    if (gelesen != 0)
+    Dateistand jetzt;
+    if (Fehler f = fs_.stand(quelle_.handle(), &jetzt); !f.ok())
+        return f;
+    if (gelesen != 0 || jetzt != quellstand_)
         return Fehler::nummer(fehlernr::QuelleVeraendert);
     if (Fehler f = quelle_.schliessen(); !f.ok())
         return f;
@@ -233,8 +253,38 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
             return f;
         }
     }
-    zeile.abschliessen(name);
-    return dateiSchreiben(a_.Batchdatei, batchInhalt(zeile.text()));
+    return dateiSchreiben(a_.Batchdatei, batch_);
+}
+
+// The batch file of the whole job, built now so that a job the batch file
+// or its interpreter cannot carry is refused before the first piece; "" when
+// it can be cut, otherwise the reason to show.
+std::string Lauf::batchVorbereiten(std::int64_t anzahl) {
+    const std::string name = Dateiname(a_.Quelldatei);
+    if (!istUtf8(stamm_) || !istUtf8(name))
+        return texte::NameKeinUtf8;
+    if (anzahl <= static_cast<std::int64_t>(kTeileHoechstens)) {
+        if (!batchInhalt(stamm_, anzahl, name, &batch_))
+            return texte::KeineCodeseite850;
+        if (batch_.size() <= kStapelHoechstens)
+            return "";
+        batch_.clear();
+    }
+    // The most pieces whose batch file the interpreter still takes, and from
+    // it the smallest piece size that fits.
+    const auto passt = [&](std::int64_t n) {
+        std::size_t groesse = 0;
+        return batchInhalt(stamm_, n, name, nullptr, &groesse) && groesse <= kStapelHoechstens;
+    };
+    if (std::size_t g = 0; !batchInhalt(stamm_, 1, name, nullptr, &g))
+        return texte::KeineCodeseite850;
+    std::int64_t unten = 1, oben = std::min<std::int64_t>(anzahl, kTeileHoechstens);
+    while (unten < oben) {
+        const std::int64_t mitte = unten + (oben - unten + 1) / 2;
+        passt(mitte) ? unten = mitte : oben = mitte - 1;
+    }
+    const std::int64_t kbyte = (a_.Quellgröße + unten * 1024 - 1) / (unten * 1024);
+    return zuVieleTeile(anzahl, unten, kbyte);
 }
 
 // Removes whatever stands at `pfad` but a folder: a link itself, never its
@@ -274,7 +324,7 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     return false;
 }
 
-Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile) {
+Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe) {
     wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
     const float maximum = anz_.fortschrittMaximum();
     for (std::int64_t nr = 1; a_.Leseposition < a_.Quellgröße; ++nr) {
@@ -306,7 +356,6 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
                 return f;
         }
         begonnenesStueck_.clear();
-        zeile.stueckAnfuegen(Dateiname(pfad));
 
         const bool letztes = nr == anzahl;
         anz_.setzeFortschritt(
@@ -378,6 +427,11 @@ void Lauf::scheitern(const Fehler& f) {
         (void)fs_.loeschen(entwurf_);
     // A checksum without its batch file would promise a cut that failed.
     for (const auto& pfad : geschrieben_) (void)fs_.loeschen(pfad);
+    // Only found after the last piece; the pieces match neither version of the source.
+    if (f.nummer() == fehlernr::QuelleVeraendert) {
+        for (std::int64_t nr = 1; nr <= anzahl_; ++nr)
+            (void)fs_.loeschen(praefix_ + stamm_ + Stuecknummer(nr));
+    }
     anz_.statuszeile(abgebrochen ? texte::Abgebrochen : "");
     anz_.sanduhr(false);
     anz_.neuZeichnen();
