@@ -18,8 +18,7 @@ std::string fehlermeldungZerlegung(const Fehler& f) {
 
 std::string zuVieleTeile(std::int64_t anzahl, std::int64_t hoechstens, std::int64_t kbyte) {
     return "Die Quelldatei ergäbe " + std::to_string(anzahl) +
-           " Teile, eine Batchdatei kann bei diesem Namen höchstens " +
-           std::to_string(hoechstens) +
+           " Teile, eine Batchdatei kann bei diesem Namen höchstens " + std::to_string(hoechstens) +
            " Teile zusammensetzen. Wählen Sie bitte eine Teilgröße von mindestens " +
            std::to_string(kbyte) + " KByte und dann die Quelldatei erneut aus !";
 }

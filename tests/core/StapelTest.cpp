@@ -103,7 +103,7 @@ TEST_F(StapelTest, zeilenAusserhalbDerTeilmengeLaufenNie) {
                   2);
         const char* grund = zeile.size() < 100 ? "Zeile 2 wird nicht unterstützt"
                             : zeile[0] == 'c'  ? "mehr als 200000 Teile"
-                                               : "größer als 16 MiB";
+                                               : "größer als 64 MiB";
         EXPECT_NE(lauf.meldung.find(grund), std::string::npos) << lauf.meldung;
         EXPECT_EQ(test::namenIn(tmp.pfad()), (std::vector<std::string>{"T.001", "T.bat"}));
     }

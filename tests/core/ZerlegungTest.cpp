@@ -81,9 +81,11 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     quelle(r.datei, r.laenge, r.teil, r.daten);
     if (!r.daten.empty() && belegt(auftrag.Quelldatei) > r.laenge * 3 / 4)
         GTEST_SKIP() << "Das Dateisystem legt keine Dateien mit Lücken an.";
+    const auto n = static_cast<int>((r.laenge + r.teil - 1) / r.teil);
+    if (n > 100'000 && !std::getenv("ZORTA_LANGE_TESTS"))
+        GTEST_SKIP() << "So viele Teile brauchen Minuten; ZORTA_LANGE_TESTS=1 nimmt sie mit.";
     ASSERT_EQ(lauf(), Ausgang::Erfolg);
     const std::string stamm = Dateiname(OhneEndung(auftrag.Quelldatei));
-    const auto n = static_cast<int>((r.laenge + r.teil - 1) / r.teil);
     // A name too long only for the checksum file is cut without it.
     const bool ohneSumme = stamm.size() + 6 > NAME_MAX;
     std::vector<std::string> namen = {stamm + "bat", stamm + "sha256"}, status;
@@ -94,7 +96,7 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
         status.push_back(texte::Kopiere + im(namen.back()));
         EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(im(namen.back()))),
                   std::min(r.teil, r.laenge - (k - 1) * r.teil));
-        EXPECT_NEAR(anzeige.positionen.at(k - 1), 100.0 * k / n, 0.01);
+        EXPECT_NEAR(anzeige.positionen.at(k - 1), 100.0 * k / n, 0.01 + n * 4e-6);  // float sums
         stueckeBelegt += belegt(im(namen.back()));
     }
     status.push_back("");
@@ -163,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"genauEinStueck", "BILD.ZIP", 1'433'600, 1'433'600},
     Rundreise{"dreiMillionenInDrei", "BILD.ZIP", 3'000'000, 1'433'600, "copy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul"},
     Rundreise{"ueberMehrerePuffer", "BILD.ZIP", 3 * 1'048'577 + 2, 1'048'577},
-    Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1},
+    Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1, "", "", 0, {}, "daten", 2},
     Rundreise{"ohneEndung", "LIESMICH", 10, 6, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
     Rundreise{"punktNurImOrdner", "LIESMICH", 10, 6, "copy /b a.001 + a.002 LIESMICH >nul", "", 0, {}, "a.b"},
     Rundreise{"punktname", ".profile", 10, 6, "copy /b .001 + .002 .profile >nul"},
@@ -295,8 +297,11 @@ TEST_P(WineTest, cmdFuegtByteGleichZusammen) {
     ASSERT_EQ(lauf(), Ausgang::Erfolg);
     fs::copy_file(auftrag.Batchdatei, im("J.bat"));  // a name cmd's own command line keeps
     const std::string praefix = fs::canonical("/proc/self/exe").parent_path() / "wine";
-    ASSERT_EQ(test::imOrdner(zielordner, "env -u DISPLAY WINEDEBUG=-all WINEPREFIX=% " + wine +
-                                             " cmd /c J.bat >/dev/null 2>&1", praefix), 0);
+    ASSERT_EQ(test::imOrdner(zielordner,
+                             "env -u DISPLAY WINEDEBUG=-all WINEPREFIX=% " + wine +
+                                 " cmd /c J.bat >/dev/null 2>&1",
+                             praefix),
+              0);
     EXPECT_TRUE(test::gleich(im(GetParam().first), auftrag.Quelldatei));
 }
 INSTANTIATE_TEST_SUITE_P(Cmd, WineTest,
@@ -307,9 +312,9 @@ INSTANTIATE_TEST_SUITE_P(Cmd, WineTest,
 // interpreter rejoins the batch file the cut would write for it.
 TEST(Namen, schnittUndInterpreterStimmenUeberein) {
     const std::vector<std::pair<std::string, bool>> namen = {
-        {"BILD.ZIP", true},  {"a b.zip", true},      {"50%.zip", true},  {"a&b^(1).zip", true},
-        {"Bär.zip", true},   {"Ωmega.zip", true},    {"a*b.zip", false}, {"a?b.zip", false},
-        {"a:b.zip", false},  {"a<b.zip", false},     {"a>b.zip", false}, {"a|b.zip", false},
+        {"BILD.ZIP", true},  {"a b.zip", true},   {"50%.zip", true},   {"a&b^(1).zip", true},
+        {"Bär.zip", true},   {"Ωmega.zip", true}, {"a*b.zip", false},  {"a?b.zip", false},
+        {"a:b.zip", false},  {"a<b.zip", false},  {"a>b.zip", false},  {"a|b.zip", false},
         {"a\"b.zip", false}, {"a\\b.zip", false}, {"a\rb.zip", false}, {"\xe4rger.zip", false}};
     for (const auto& [datei, geht] : namen) {
         test::Testordner tmp;
@@ -324,6 +329,19 @@ TEST(Namen, schnittUndInterpreterStimmenUeberein) {
         EXPECT_EQ(batchTauglich(datei) && istUtf8(datei), geht) << datei;
         EXPECT_EQ(zusammen, geht) << datei << ausgabe;
     }
+}
+
+// The batch file of the largest job the cut takes, with a 250-byte name: the
+// interpreter reads all of it and stops only at the first missing piece.
+TEST(Namen, groessterAuftragPasstInDenInterpreter) {
+    const std::string stamm(247, 'n');
+    std::string batch, ausgabe;
+    ASSERT_TRUE(batchInhalt(stamm, kTeileHoechstens, stamm + "zip", &batch));
+    EXPECT_LE(batch.size(), kStapelHoechstens);
+    test::Testordner tmp;
+    PosixDateisystem echt;
+    EXPECT_EQ(stapelAusfuehren(batch, tmp.pfad(), echt, &ausgabe), stapelstatus::KopierFehler);
+    EXPECT_NE(ausgabe.find("fehlt"), std::string::npos) << ausgabe;
 }
 
 // A FIFO put in the source's place after the choice is refused, not waited on.
@@ -385,8 +403,9 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
         anzeige.antwort = (fragen += frage) != m.abbrechenBei;
         if (frage && fragen == 1 && m.neueLaenge > 0) {
             ::truncate(auftrag.Quelldatei.c_str(), m.neueLaenge);
-            test::imOrdner(quellordner, "printf x | dd of=% bs=1 seek=5 conv=notrunc status=none",
-                           "BILD.ZIP");
+            if (m.neueLaenge == m.laenge)  // rewritten in place
+                test::imOrdner(quellordner, "printf x | dd of=% conv=notrunc status=none",
+                               "BILD.ZIP");
         }
         const bool nochmal =
             frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty();
