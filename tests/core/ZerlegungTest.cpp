@@ -68,6 +68,7 @@ struct Rundreise {
     Bereiche daten = {};  // a sparse source: data only here
     std::string unterordner = "daten";
     std::size_t zeilen = 1;  // copy lines of the batch file
+    bool wine = false;       // joined by Wine's cmd too
 };
 class RundreiseTest : public ZerlegungTest, public testing::WithParamInterface<Rundreise> {};
 std::int64_t belegt(const std::string& pfad) {
@@ -111,18 +112,12 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     EXPECT_EQ(test::namenIn(zielordner), namen);
     const std::string batch = test::lies(auftrag.Batchdatei);
     EXPECT_TRUE(r.zeile.empty() || batch == "@echo off\r\n" + r.zeile + "\r\n") << batch;
-    // cmd reads kZeileHoechstens bytes of a line; each line after the first
-    // appends to the destination D: "copy /b D + ... D >nul".
-    std::vector<std::string> zeilen;
-    for (std::size_t a = 11, e; (e = batch.find("\r\n", a)) != std::string::npos; a = e + 2)
-        zeilen.push_back(batch.substr(a, e - a));
-    ASSERT_EQ(zeilen.size(), r.zeilen);
-    const std::string d = zeilen.size() > 1 ? zeilen[1].substr(8, zeilen[1].find(" + ") - 8) : "";
-    for (std::size_t i = 0; i < zeilen.size(); ++i) {
-        EXPECT_LE(zeilen[i].size(), kZeileHoechstens);
-        EXPECT_TRUE(d.empty() || (zeilen[i].ends_with(" " + d + " >nul") &&
-                                  (i == 0 || zeilen[i].starts_with("copy /b " + d + " + "))));
-    }
+    // cmd reads kZeileHoechstens bytes of a line.
+    std::size_t zeilen = 0;
+    for (std::size_t a = 11, e; (e = batch.find("\r\n", a)) != std::string::npos;
+         a = e + 2, ++zeilen)
+        EXPECT_LE(e - a, kZeileHoechstens);
+    EXPECT_EQ(zeilen, r.zeilen);
     // Holes stay holes, up to a block of 64 KiB per piece.
     EXPECT_TRUE(r.daten.empty() || stueckeBelegt <= belegt(auftrag.Quelldatei) + n * 65536);
     if (!r.schaden.empty()) {  // an original of the destination's name stands there
@@ -132,9 +127,9 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     // Hashing gibibytes of zeros three times would cost most of the suite's time.
     // The interpreter checks the sum after each copy line, so a join of
     // several lines is taken without it.
-    const bool gross = r.laenge > GiB || r.zeilen > 1;
-    const bool ungeprueft = gross || ohneSumme;
-    if (gross)
+    const bool gross = r.laenge > GiB;
+    const bool ungeprueft = gross || ohneSumme || r.zeilen > 1;
+    if (gross || r.zeilen > 1)
         fs::remove(im(stamm + "sha256"));
     const auto vorher = test::namenIn(zielordner);
     Stapellauf join;
@@ -158,6 +153,19 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
     EXPECT_TRUE(r.status == stapelstatus::Ok || test::namenIn(zielordner) == vorher);  // no draft
     EXPECT_TRUE(r.status != stapelstatus::Ok || ungeprueft ||
                 test::imOrdner(zielordner, "sha256sum -c --quiet %", stamm + "sha256") == 0);
+    // The same under a real Windows cmd, Wine's.
+    if (r.wine && test::imOrdner(".", "command -v wine64 || command -v wine", "") != 0)
+        GTEST_SKIP() << "Wine ist nicht installiert (Debian-Paket wine64).";
+    if (!r.wine)
+        return;
+    fs::remove(im(r.datei));
+    fs::copy_file(auftrag.Batchdatei, im("J.bat"));  // a name cmd's own command line keeps
+    ASSERT_EQ(test::imOrdner(zielordner,
+                             "env -u DISPLAY WINEDEBUG=-all WINEPREFIX=% \"$(command -v wine64 || "
+                             "command -v wine)\" cmd /c J.bat >/dev/null 2>&1",
+                             fs::canonical("/proc/self/exe").parent_path() / "wine"),
+              0);
+    EXPECT_TRUE(test::gleich(im(r.datei), auftrag.Quelldatei));
 }
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
@@ -165,7 +173,6 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"genauEinStueck", "BILD.ZIP", 1'433'600, 1'433'600},
     Rundreise{"dreiMillionenInDrei", "BILD.ZIP", 3'000'000, 1'433'600, "copy /b BILD.001 + BILD.002 + BILD.003 BILD.ZIP >nul"},
     Rundreise{"ueberMehrerePuffer", "BILD.ZIP", 3 * 1'048'577 + 2, 1'048'577},
-    Rundreise{"tausendUndMehr", "BILD.ZIP", 1003, 1, "", "", 0, {}, "daten", 2},
     Rundreise{"ohneEndung", "LIESMICH", 10, 6, "copy /b LIESMICH.001 + LIESMICH.002 LIESMICH >nul"},
     Rundreise{"punktNurImOrdner", "LIESMICH", 10, 6, "copy /b a.001 + a.002 LIESMICH >nul", "", 0, {}, "a.b"},
     Rundreise{"punktname", ".profile", 10, 6, "copy /b .001 + .002 .profile >nul"},
@@ -180,11 +187,11 @@ INSTANTIATE_TEST_SUITE_P(Schnitte, RundreiseTest, testing::Values(
     Rundreise{"name250ByteOhneEndung", std::string(250, 'n'), 50, 20},
     // The copy line of 743 pieces is 11 * 743 + 18 = 8191 bytes, in code page
     // 850 10 * 817 + 21: the last join in one line, the next piece needs two.
-    Rundreise{"grenzeEineZeile", "BILD.7z", 743, 1},
-    Rundreise{"grenzeZweiZeilen", "BILD.7z", 744, 1, "", "", 0, {}, "daten", 2},
+    Rundreise{"grenzeEineZeile", "BILD.7z", 743, 1, "", "", 0, {}, "daten", 1, true},
+    Rundreise{"grenzeZweiZeilen", "BILD.7z", 744, 1, "", "", 0, {}, "daten", 2, true},
     Rundreise{"grenzeEineZeileCp850", "Bär.zipzip", 817, 1},
     Rundreise{"grenzeZweiZeilenCp850", "Bär.zipzip", 818, 1, "", "", 0, {}, "daten", 2},
-    Rundreise{"siebenhundertneunundvierzig", "50% (1).zip", 749, 1, "", "", 0, {}, "daten", 2},
+    Rundreise{"siebenhundertneunundvierzig", "50% (1).zip", 749, 1, "", "", 0, {}, "daten", 2, true},
     Rundreise{"fuenftausend", "BILD.ZIP", 5000, 1, "", "", 0, {}, "daten", 8},
     Rundreise{"hoechstzahlName250Byte", std::string(246, 'n') + ".zip", kTeileHoechstens, 1, "", "", 0, {}, "daten", 6782},
     // Data off the block boundaries after dense data (reused buffers are
@@ -254,15 +261,9 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"quelleLeer", "BILD.ZIP", 6, 0, Ausgang::Abgelehnt, texte::UngueltigerAuftrag},
     Eintrag{"quelleSeitDerWahlLaenger", "BILD.ZIP", 6, 9, Ausgang::Abgelehnt, texte::QuelleVeraendert},
     Eintrag{"quelleSeitDerWahlKuerzer", "BILD.ZIP", 6, 11, Ausgang::Abgelehnt, texte::QuelleVeraendert},
-    Eintrag{"wagenruecklauf", "a\rb.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"entf", "a\x7f" "b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"anfuehrungszeichen", "a\"b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"backslash", "a\\b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"steuerzeichenNurInDerEndung", "ab.z\x1fp", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"hunderttausendstesStueckZuLang", std::string(249, 'x') + ".z", 1, 100'000, Ausgang::Abgelehnt, texte::NameZuLang},
-    Eintrag{"platzhalter", "a*b?.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"laufwerk", "a:b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
-    Eintrag{"keinWindowsname", "a|b.zip", 6, 10, Ausgang::Abgelehnt, texte::NameUngeeignet},
     Eintrag{"keinUtf8", "\xe4rger.zip", 6, 10, Ausgang::Abgelehnt, texte::NameKeinUtf8},
     // 1.5 KByte would give 200,000 pieces: rounded up to whole KByte.
     Eintrag{"mehrTeileAlsHoechstzahl", "BILD.ZIP", 1024, 307'200'000, Ausgang::Abgelehnt, zuVieleTeile(300'000, kTeileHoechstens, 2)},
@@ -285,63 +286,38 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{"batchOrdnerVorDemErstenStueck", "BILD.ZIP", 6, 10, Ausgang::Fehlgeschlagen, fehlermeldungZerlegung(Fehler::nummer(75)), {"BILD.bat"}, "mkdir BILD.bat"}), test::zeilenname);
 // clang-format on
 
-// The batch file under a real Windows cmd (Wine's): the line at the limit
-// and beyond it, quoted names and '%'.
-class WineTest : public ZerlegungTest,
-                 public testing::WithParamInterface<std::pair<std::string, int>> {};
-TEST_P(WineTest, cmdFuegtByteGleichZusammen) {
-    const std::string wine = "$(command -v wine64 || command -v wine)";
-    if (test::imOrdner(".", "command -v wine64 || command -v wine", "") != 0)
-        GTEST_SKIP() << "Wine ist nicht installiert (Debian-Paket wine64).";
-    quelle(GetParam().first, GetParam().second, 1);
-    ASSERT_EQ(lauf(), Ausgang::Erfolg);
-    fs::copy_file(auftrag.Batchdatei, im("J.bat"));  // a name cmd's own command line keeps
-    const std::string praefix = fs::canonical("/proc/self/exe").parent_path() / "wine";
-    ASSERT_EQ(test::imOrdner(zielordner,
-                             "env -u DISPLAY WINEDEBUG=-all WINEPREFIX=% " + wine +
-                                 " cmd /c J.bat >/dev/null 2>&1",
-                             praefix),
-              0);
-    EXPECT_TRUE(test::gleich(im(GetParam().first), auftrag.Quelldatei));
-}
-INSTANTIATE_TEST_SUITE_P(Cmd, WineTest,
-                         testing::Values(std::pair{"BILD.7z", 743}, std::pair{"BILD.7z", 744},
-                                         std::pair{"50% (1).zip", 749}));
-
 // One table for both sides: the cut takes a name exactly when the
 // interpreter rejoins the batch file the cut would write for it.
 TEST(Namen, schnittUndInterpreterStimmenUeberein) {
+    // clang-format off
     const std::vector<std::pair<std::string, bool>> namen = {
-        {"BILD.ZIP", true},  {"a b.zip", true},   {"50%.zip", true},   {"a&b^(1).zip", true},
-        {"Bär.zip", true},   {"Ωmega.zip", true}, {"a*b.zip", false},  {"a?b.zip", false},
-        {"a:b.zip", false},  {"a<b.zip", false},  {"a>b.zip", false},  {"a|b.zip", false},
-        {"a\"b.zip", false}, {"a\\b.zip", false}, {"a\rb.zip", false}, {"\xe4rger.zip", false}};
+        {"BILD.ZIP", true}, {"a b.zip", true}, {"50%.zip", true}, {"a&b^(1).zip", true},
+        {"Bär.zip", true}, {"Ωmega.zip", true}, {"a*b.zip", false}, {"a?b.zip", false},
+        {"a:b.zip", false}, {"a<b.zip", false}, {"a>b.zip", false}, {"a|b.zip", false},
+        {"a\"b.zip", false}, {"a\\b.zip", false}, {"a\rb.zip", false}, {"a\x7f.zip", false},
+        {"\xe4rger.zip", false}};
+    // clang-format on
+    PosixDateisystem echt;
     for (const auto& [datei, geht] : namen) {
         test::Testordner tmp;
         const std::string stamm = Dateiname(OhneEndung(datei));
-        test::schreibeText(tmp / (stamm + "001"), "ab");
-        test::schreibeText(tmp / (stamm + "002"), "cd");
+        for (const char* nr : {"001", "002"}) test::schreibeText(tmp / (stamm + nr), nr);
         std::string batch, ausgabe;
         ASSERT_TRUE(batchInhalt(stamm, 2, datei, &batch));
-        PosixDateisystem echt;
         const bool zusammen = stapelAusfuehren(batch, tmp.pfad(), echt, &ausgabe) == 0 &&
-                              test::lies(tmp / datei) == "abcd";
+                              test::lies(tmp / datei) == "001002";
         EXPECT_EQ(batchTauglich(datei) && istUtf8(datei), geht) << datei;
         EXPECT_EQ(zusammen, geht) << datei << ausgabe;
     }
-}
-
-// The batch file of the largest job the cut takes, with a 250-byte name: the
-// interpreter reads all of it and stops only at the first missing piece.
-TEST(Namen, groessterAuftragPasstInDenInterpreter) {
-    const std::string stamm(247, 'n');
-    std::string batch, ausgabe;
-    ASSERT_TRUE(batchInhalt(stamm, kTeileHoechstens, stamm + "zip", &batch));
-    EXPECT_LE(batch.size(), kStapelHoechstens);
-    test::Testordner tmp;
-    PosixDateisystem echt;
-    EXPECT_EQ(stapelAusfuehren(batch, tmp.pfad(), echt, &ausgabe), stapelstatus::KopierFehler);
-    EXPECT_NE(ausgabe.find("fehlt"), std::string::npos) << ausgabe;
+    std::string aus, rest;  // a code page iconv does not know is said as such
+    EXPECT_EQ(umwandeln("a", "UTF-8", "CP99999", &aus), Wandlung::NichtVerfuegbar);
+    // The largest job the cut takes, with a 250-byte name: the interpreter
+    // reads all of it and stops only at the first missing piece.
+    const std::string lang(247, 'n');
+    ASSERT_TRUE(batchInhalt(lang, kTeileHoechstens, lang + "zip", &aus));
+    EXPECT_LE(aus.size(), kStapelHoechstens);
+    EXPECT_EQ(stapelAusfuehren(aus, test::Testordner().pfad(), echt, &rest),
+              stapelstatus::KopierFehler);
 }
 
 // A FIFO put in the source's place after the choice is refused, not waited on.
@@ -349,8 +325,8 @@ TEST_F(ZerlegungTest, fifoStattQuelleWirdAbgelehnt) {
     quelle("BILD.ZIP", 10, 6);
     fs::remove(auftrag.Quelldatei);
     ASSERT_EQ(::mkfifo(auftrag.Quelldatei.c_str(), 0600), 0);
-    EXPECT_EQ(lauf(), Ausgang::Abgelehnt);
-    EXPECT_EQ(anzeige.meldungen.at(0).text, texte::QuelleVeraendert);
+    EXPECT_TRUE(lauf() == Ausgang::Abgelehnt &&
+                anzeige.meldungen.at(0).text == texte::QuelleVeraendert);
     EXPECT_EQ(test::namenIn(zielordner), std::vector<std::string>{});
 }
 
@@ -401,12 +377,10 @@ TEST_P(MedienTest, fragtFolgtUndSichertVorJederFrage) {
         const bool frage = meldung.symbol == Symbol::Frage;
         EXPECT_TRUE((!frage && meldung.text != texte::Erfolg) || dateisystem.ungesichert().empty());
         anzeige.antwort = (fragen += frage) != m.abbrechenBei;
-        if (frage && fragen == 1 && m.neueLaenge > 0) {
+        if (frage && fragen == 1 && m.neueLaenge > 0)
             ::truncate(auftrag.Quelldatei.c_str(), m.neueLaenge);
-            if (m.neueLaenge == m.laenge)  // rewritten in place
-                test::imOrdner(quellordner, "printf x | dd of=% conv=notrunc status=none",
-                               "BILD.ZIP");
-        }
+        if (frage && fragen == 1 && m.neueLaenge == m.laenge)  // rewritten in place
+            test::imOrdner(quellordner, "printf x | dd of=% conv=notrunc status=none", "BILD.ZIP");
         const bool nochmal =
             frage && fragen == 2 && !m.folgen.empty() && m.folgen[0].ordner.empty();
         EXPECT_TRUE(!nochmal || meldung.text == naechsteDisketteNochmal(m.folgen[0].kandidaten,
