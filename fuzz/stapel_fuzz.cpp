@@ -35,6 +35,8 @@ class KeinDateisystem final : public zorta::Dateisystem {
     }
     zorta::Fehler sichern(Handle) override { return nein(); }
     zorta::Fehler ordnerSichern(const std::string&) override { return nein(); }
+
+    zorta::Fehler stand(Handle, zorta::Dateistand*) override { return nein(); }
 };
 
 }  // namespace
