@@ -82,6 +82,16 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString quelle = parser.positionalArguments().value(0);
+    // A name that is no valid UTF-8 would come back as U+FFFD and name
+    // another file; the cut could not carry it into its batch file anyway.
+    for (int i = 1; i < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != QByteArray(argv[i])) {
+            ausgeben(stderr, QStringLiteral("zorta: Der Dateiname „%1“ ist kein gültiges UTF-8. "
+                                            "Benennen Sie die Datei bitte um.\n")
+                                 .arg(QString::fromLocal8Bit(argv[i])));
+            return 2;
+        }
+    }
 
     deutschOhneSprache();
     const QtMessageHandler vorher = qInstallMessageHandler(ohneAnzeige);

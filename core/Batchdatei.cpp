@@ -1,38 +1,17 @@
 #include "Batchdatei.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 
+#include "Codeseite.h"
+#include "Grenzen.h"
+#include "Pfade.h"
+
 namespace zorta {
-
-namespace {
-
-// `utf8` in code page 850; false when a character has no place there or the
-// text is no valid UTF-8.
-bool alsCp850(const std::string& utf8, std::string* aus) {
-    const iconv_t cd = ::iconv_open("CP850", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    aus->assign(utf8.size(), '\0');  // one byte per character: never longer
-    char* ein = const_cast<char*>(utf8.data());
-    std::size_t einRest = utf8.size();
-    char* ziel = aus->data();
-    std::size_t zielRest = aus->size();
-    const std::size_t r = ::iconv(cd, &ein, &einRest, &ziel, &zielRest);
-    ::iconv_close(cd);
-    if (r != 0 || einRest != 0)
-        return false;  // not representable, or an approximation
-    aus->resize(aus->size() - zielRest);
-    return true;
-}
-
-}  // namespace
 
 bool batchTauglich(const std::string& name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
         const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7f || c == '"' || c == '\\';
+        return b < 0x20 || b == 0x7f || std::string_view("\"\\*?:<>|").find(c) != std::string::npos;
     });
 }
 
@@ -50,27 +29,53 @@ std::string dosName(const std::string& name) {
     return "\"" + text + "\"";
 }
 
-void Kopierzeile::stueckAnfuegen(const std::string& stueckname) {
-    if (!erstes_)
-        text_ += " + ";
-    erstes_ = false;
-    text_ += dosName(stueckname);
-}
+bool batchInhalt(const std::string& stamm, std::int64_t anzahl, const std::string& quellname,
+                 std::string* inhalt, std::size_t* groesse) {
+    // A piece is written as vorne + number + hinten: the stem's quotes and
+    // doubled '%' do not depend on the digits after it.
+    std::string stueck = dosName(stamm + "0");
+    std::string ziel = dosName(quellname);
+    const auto ascii = [](const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+    };
+    if (!ascii(stueck) || !ascii(ziel)) {
+        std::string s, z;
+        const Wandlung ws = umwandeln(stueck, "UTF-8", "CP850", &s);
+        const Wandlung wz = umwandeln(ziel, "UTF-8", "CP850", &z);
+        if (ws == Wandlung::NichtVerfuegbar || wz == Wandlung::NichtVerfuegbar)
+            return false;
+        if (ws == Wandlung::Ok && wz == Wandlung::Ok)
+            stueck = std::move(s), ziel = std::move(z);
+    }
+    const std::size_t null = stueck.rfind('0');
+    const std::string vorne = stueck.substr(0, null), hinten = stueck.substr(null + 1);
+    const std::string schluss = " " + ziel + " >nul";
 
-void Kopierzeile::abschliessen(const std::string& quellname) {
-    text_ += " ";
-    text_ += dosName(quellname);
-    text_ += " >nul";
-}
-
-std::string batchInhalt(const std::string& kopierzeile) {
-    const std::string text = "@echo off\r\n" + kopierzeile + "\r\n";
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    std::string oem;
-    if (!ascii && alsCp850(text, &oem))
-        return oem;
-    return text;
+    std::string text = "@echo off\r\n";
+    std::size_t laenge = text.size();
+    const auto ausgeben = [&](const std::string& t) {
+        laenge += t.size();
+        if (inhalt)
+            text += t;
+    };
+    const std::string anfang = "copy /b ";
+    std::string zeile = anfang;
+    for (std::int64_t nr = 1; nr <= anzahl; ++nr) {
+        const std::string name = vorne + Stuecknummer(nr) + hinten;
+        if (nr > 1 && zeile.size() + 3 + name.size() + schluss.size() > kZeileHoechstens) {
+            ausgeben(zeile + schluss + "\r\n");
+            zeile = anfang + ziel;
+        }
+        if (zeile.size() > anfang.size())
+            zeile += " + ";
+        zeile += name;
+    }
+    ausgeben(zeile + schluss + "\r\n");
+    if (inhalt)
+        *inhalt = std::move(text);
+    if (groesse)
+        *groesse = laenge;
+    return true;
 }
 
 }  // namespace zorta

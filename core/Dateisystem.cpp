@@ -46,8 +46,16 @@ Fehler Fehler::ausErrno(int err, const std::string& pfad) {
 }
 
 Fehler PosixDateisystem::oeffneLesen(const std::string& pfad, Handle* h) {
-    if (Fehler f = oeffne(pfad, O_RDONLY, h); !f.ok())
+    // Opening a FIFO without a writer would wait for good; reads block again
+    // afterwards, as the callers expect.
+    if (Fehler f = oeffne(pfad, O_RDONLY | O_NONBLOCK, h); !f.ok())
         return f;
+    const int flags = ::fcntl(*h, F_GETFL);
+    if (flags < 0 || ::fcntl(*h, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        const int err = errno;
+        ::close(*h);
+        return Fehler::ausErrno(err, pfad);
+    }
     struct stat st {};
     if (::fstat(*h, &st) == 0) {
         if (const Fehler f = lueckenSuchen(*h, st.st_size, st.st_blocks, pfad); !f.ok()) {
@@ -515,6 +523,17 @@ Fehler entwurfAnlegen(Dateisystem& fs, const std::string& ziel, OffeneDatei& dat
     if (Fehler f = fs.oeffneEntwurf(name, datei.ziel()); !f.ok())
         return f;
     *entwurf = name;
+    return {};
+}
+
+Fehler PosixDateisystem::stand(Handle h, Dateistand* s) {
+    struct stat st {};
+    if (::fstat(h, &st) != 0)
+        return Fehler::ausErrno(errno);
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    *s = {S_ISREG(st.st_mode) || S_ISBLK(st.st_mode), st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
     return {};
 }
 

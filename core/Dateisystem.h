@@ -22,6 +22,14 @@ struct Dateikennung {
 
 // What a path names, links followed.
 enum class Eintragsart { Datei, Ordner, Anderes };
+// What fstat tells of an open file: enough to notice a source that was
+// replaced or rewritten in place while it was read.
+struct Dateistand {
+    bool lesbar = false;  // an ordinary file or a block device, not a FIFO, socket or folder
+    std::int64_t laenge = 0;
+    std::int64_t geaendert = 0, statusGeaendert = 0;  // mtime and ctime in nanoseconds
+    bool operator==(const Dateistand&) const = default;
+};
 
 // Every file operation of the cutting run and of the batch interpreter goes
 // through this interface, so that tests can make any single one fail.
@@ -109,6 +117,8 @@ class Dateisystem {
     virtual Fehler positionieren(Handle, std::int64_t) {
         return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
     }
+    // The state of an open file (fstat), for the cut's check of its source.
+    virtual Fehler stand(Handle h, Dateistand* s) = 0;
 };
 
 // The real file system, thin over POSIX.
@@ -141,6 +151,8 @@ class PosixDateisystem final : public Dateisystem {
 
     Fehler oeffneVomMedium(const std::string& pfad, Handle* h) override;
     Fehler positionieren(Handle h, std::int64_t position) override;
+
+    Fehler stand(Handle h, Dateistand* s) override;
 
   private:
     Fehler lueckenSuchen(Handle h, off_t laenge, blkcnt_t bloecke, const std::string& pfad);

@@ -1,6 +1,6 @@
 #include "Stapel.h"
 
-#include <iconv.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "Codeseite.h"
 #include "Pfade.h"
 #include "Zusammensetzung.h"
 
@@ -120,8 +121,8 @@ bool nameLesen(const std::string& roh, std::string* name, std::string* fehler) {
         *fehler = "Leerer Dateiname";
     } else if (n.find_first_of("/\\:") != std::string::npos || n == "." || n == "..") {
         *fehler = "Nur Dateinamen ohne Ordner und Laufwerk sind erlaubt: " + n;
-    } else if (n.find_first_of("*?") != std::string::npos) {
-        *fehler = "Platzhalter werden nicht unterstützt: " + n;
+    } else if (n.find_first_of("*?<>|") != std::string::npos) {
+        *fehler = "Platzhalter und < > | werden nicht unterstützt: " + n;
     } else if (steuer != n.end()) {
         *fehler = "Steuerzeichen im Dateinamen";
     } else {
@@ -132,39 +133,15 @@ bool nameLesen(const std::string& roh, std::string* name, std::string* fehler) {
 }
 
 bool gueltigesUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const int folge = c < 0x80                ? 0
-                          : c >= 0xc2 && c < 0xe0 ? 1
-                          : c >= 0xe0 && c < 0xf0 ? 2
-                          : c >= 0xf0 && c < 0xf5 ? 3
-                                                  : -1;
-        if (folge < 0 || i + static_cast<std::size_t>(folge) >= s.size())
-            return false;
-        for (int k = 1; k <= folge; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xc0) != 0x80)
-                return false;
-        }
-        i += static_cast<std::size_t>(folge) + 1;
-    }
-    return true;
+    return istUtf8(s);
 }
 
-// `text` in the code page `von` as UTF-8; nothing when a byte has no meaning there.
+// `text` in the code page `von` as UTF-8; nothing when a byte has no meaning
+// there or iconv does not know the code page.
 std::optional<std::string> nachUtf8(const std::string& text, const char* von) {
-    iconv_t cd = ::iconv_open("UTF-8", von);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    std::string aus;
+    if (umwandeln(text, von, "UTF-8", &aus) != Wandlung::Ok)
         return std::nullopt;
-    std::string ein = text;
-    std::string aus(text.size() * 4, '\0');
-    char* e = ein.data();
-    char* a = aus.data();
-    std::size_t ne = ein.size(), na = aus.size();
-    const bool ok = ::iconv(cd, &e, &ne, &a, &na) != static_cast<std::size_t>(-1);
-    ::iconv_close(cd);
-    if (!ok)
-        return std::nullopt;
-    aus.resize(aus.size() - na);
     return aus;
 }
 
@@ -574,8 +551,11 @@ bool Stapelleser::lesen(std::string_view stueck) {
             zitiert_ = !zitiert_;
         } else if (c == '+' && !zitiert_) {
             abschnitt_ = 0;
-            if (++plus_ + teile_ == kTeileHoechstens && kopierzeile(zeile_))
-                return zuVieleTeile();  // a copy line has one source more than "+"
+            // A copy line has one source more than "+", but in the append
+            // form that one is the destination: the exact count follows at
+            // the line's end.
+            if (++plus_ + teile_ > kTeileHoechstens && kopierzeile(zeile_))
+                return zuVieleTeile();
         }
         // No name is longer than a line cmd reads, and only copy lines may
         // be longer, as the files of older versions are.
@@ -606,7 +586,9 @@ bool Stapelleser::zeileFertig() {
     if (!zeileLesen(z, &b, &kopie, &fehler))
         return ablehnen(fehler);
     ++nummer_;
-    teile_ += b.k.quellen.size();
+    // The DOS append form names its destination first; it is no piece.
+    const auto& q = b.k.quellen;
+    teile_ += q.size() - (q.size() > 1 && (b.k.ziel.empty() || b.k.ziel == q.front()) ? 1 : 0);
     if (teile_ > kTeileHoechstens)
         return zuVieleTeile();
     if (!kopie) {

@@ -8,6 +8,8 @@
 
 #include "Batchdatei.h"
 #include "Nachlesen.h"
+#include "Codeseite.h"
+#include "Grenzen.h"
 #include "Pfade.h"
 #include "Zielgrenzen.h"
 
@@ -15,6 +17,13 @@ namespace zorta {
 
 std::string fehlermeldungZerlegung(const Fehler& f) {
     return "Fehler # " + zahlMitVorzeichenstelle(f.nummer()) + "\r" + f.beschreibung();
+}
+
+std::string zuVieleTeile(std::int64_t anzahl, std::int64_t hoechstens, std::int64_t kbyte) {
+    return "Die Quelldatei ergäbe " + std::to_string(anzahl) +
+           " Teile, eine Batchdatei kann bei diesem Namen höchstens " + std::to_string(hoechstens) +
+           " Teile zusammensetzen. Wählen Sie bitte eine Teilgröße von mindestens " +
+           std::to_string(kbyte) + " KByte und dann die Quelldatei erneut aus !";
 }
 
 std::string naechsteDisketteNochmal(int kandidaten, const std::string& unterordner,
@@ -74,12 +83,13 @@ class Lauf {
     Ausgang ausfuehren();
 
   private:
-    Ausgang ablehnen(const char* text);
+    Ausgang ablehnen(const std::string& text);
+    std::string batchVorbereiten(std::int64_t anzahl);
     bool wuerdeQuelleUeberschreiben(const std::string& praefix, const std::string& stamm,
                                     std::int64_t anzahl);
     Fehler schneiden(std::int64_t anzahl);
     Fehler entfernen(const std::string& pfad);
-    Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile);
+    Fehler stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe);
     // `erst` opens the prompt; `mangel` says why the medium in the drive
     // cannot take piece `nr`, "" after a piece that fitted.
     Fehler mediumWechseln(const std::string& naechstes, std::int64_t nr,
@@ -99,6 +109,8 @@ class Lauf {
     OffeneDatei datei_;                     // the batch or checksum file being written
     std::string begonnenesStueck_;          // piece path begun and not yet closed in full
     std::string entwurf_;                   // draft of the batch or checksum file
+    std::string batch_;                     // the batch file's bytes, built before the first piece
+    Dateistand quellstand_;                 // the source as the run opened it
     std::vector<std::string> geschrieben_;  // batch and checksum file of this run
     std::string ordner_, praefix_;          // the target folder; another after a swap
     std::string stamm_;
@@ -108,6 +120,7 @@ class Lauf {
     Zieljob job_;              // what the target must hold
     std::unique_ptr<Pruefsumme> wieder_;  // a piece written again after its read-back failed
     std::string soll_;                    // ... and its checksum from the first writing
+    std::int64_t anzahl_ = 0;  // pieces of the job
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -115,6 +128,7 @@ Ausgang Lauf::ausfuehren() {
     if (a_.Teilgröße <= 0 || a_.Quellgröße <= 0)
         return ablehnen(texte::UngueltigerAuftrag);
     const std::int64_t anzahl = teilanzahl(a_.Quellgröße, a_.Teilgröße);
+    anzahl_ = anzahl;
     schritt_ = static_cast<double>(anz_.fortschrittMaximum()) / static_cast<double>(anzahl);
 
     ordner_ = anz_.zielverzeichnis();
@@ -137,22 +151,25 @@ Ausgang Lauf::ausfuehren() {
     mitSumme_ = moeglich(praefix_ + stamm_ + "sha256");
     if (wuerdeQuelleUeberschreiben(praefix_, stamm_, anzahl))
         return ablehnen(texte::QuelleWuerdeUeberschrieben);
+    if (const std::string grund = batchVorbereiten(anzahl); !grund.empty())
+        return ablehnen(grund);
     wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
     job_ = zieljob(a_.Quelldatei, stamm_, a_.Quellgröße, a_.Teilgröße, anzahl, mitSumme_,
-                   fs_.belegt(a_.Quelldatei), wechselbar_);
+                   static_cast<std::int64_t>(batch_.size()), fs_.belegt(a_.Quelldatei),
+                   wechselbar_);
     if (const std::string grund = zielAblehnung(fs_, ordner_, job_); !grund.empty())
-        return ablehnen(grund.c_str());
+        return ablehnen(grund);
 
     anz_.sanduhr(true);
     a_.Batchdatei = praefix_ + stamm_ + "bat";
     a_.Leseposition = 0;
     Fehler f = fs_.oeffneLesen(a_.Quelldatei, quelle_.ziel());
     // The piece count and the batch file rest on the length measured at the
-    // choice; a file changed since would be cut in part.
-    std::int64_t laenge = 0;
+    // choice; a file changed since would be cut in part. Whatever stands
+    // there now is checked on the handle, so a FIFO put there is never read.
     if (f.ok())
-        f = fs_.laenge(quelle_.handle(), &laenge);
-    if (f.ok() && laenge != a_.Quellgröße) {
+        f = fs_.stand(quelle_.handle(), &quellstand_);
+    if (f.ok() && (!quellstand_.lesbar || quellstand_.laenge != a_.Quellgröße)) {
         quelle_.zu();
         anz_.sanduhr(false);
         return ablehnen(texte::QuelleVeraendert);
@@ -179,7 +196,7 @@ Ausgang Lauf::ausfuehren() {
     return Ausgang::Erfolg;
 }
 
-Ausgang Lauf::ablehnen(const char* text) {
+Ausgang Lauf::ablehnen(const std::string& text) {
     anz_.meldung(text, texte::Titel, Symbol::Information);
     return Ausgang::Abgelehnt;
 }
@@ -202,15 +219,18 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
         return f;
 
     Pruefsumme summe(Pruefsumme::StandardBlock, 3, true);
-    Kopierzeile zeile;
-    if (Fehler f = stueckeSchreiben(anzahl, summe, zeile); !f.ok())
+    if (Fehler f = stueckeSchreiben(anzahl, summe); !f.ok())
         return f;
-    // A source that grew during the run would be cut in part.
+    // A source that grew during the run would be cut in part, and one
+    // rewritten in place (same length) gives pieces of neither version.
     char mehr = 0;
     std::size_t gelesen = 0;
     if (Fehler f = fs_.lesen(quelle_.handle(), &mehr, 1, &gelesen); !f.ok())
         return f;
-    if (gelesen != 0)
+    Dateistand jetzt;
+    if (Fehler f = fs_.stand(quelle_.handle(), &jetzt); !f.ok())
+        return f;
+    if (gelesen != 0 || jetzt != quellstand_)
         return Fehler::nummer(fehlernr::QuelleVeraendert);
     if (Fehler f = quelle_.schliessen(); !f.ok())
         return f;
@@ -233,8 +253,38 @@ Fehler Lauf::schneiden(std::int64_t anzahl) {
         if (Fehler f = dateiSchreiben(praefix_ + stamm_ + "sha256", inhalt); !f.ok())
             return f;
     }
-    zeile.abschliessen(name);
-    return dateiSchreiben(a_.Batchdatei, batchInhalt(zeile.text()));
+    return dateiSchreiben(a_.Batchdatei, batch_);
+}
+
+// The batch file of the whole job, built now so that a job the batch file
+// or its interpreter cannot carry is refused before the first piece; "" when
+// it can be cut, otherwise the reason to show.
+std::string Lauf::batchVorbereiten(std::int64_t anzahl) {
+    const std::string name = Dateiname(a_.Quelldatei);
+    if (!istUtf8(stamm_) || !istUtf8(name))
+        return texte::NameKeinUtf8;
+    if (anzahl <= static_cast<std::int64_t>(kTeileHoechstens)) {
+        if (!batchInhalt(stamm_, anzahl, name, &batch_))
+            return texte::KeineCodeseite850;
+        if (batch_.size() <= kStapelHoechstens)
+            return "";
+        batch_.clear();
+    }
+    // The most pieces whose batch file the interpreter still takes, and from
+    // it the smallest piece size that fits.
+    const auto passt = [&](std::int64_t n) {
+        std::size_t groesse = 0;
+        return batchInhalt(stamm_, n, name, nullptr, &groesse) && groesse <= kStapelHoechstens;
+    };
+    if (std::size_t g = 0; !batchInhalt(stamm_, 1, name, nullptr, &g))
+        return texte::KeineCodeseite850;
+    std::int64_t unten = 1, oben = std::min<std::int64_t>(anzahl, kTeileHoechstens);
+    while (unten < oben) {
+        const std::int64_t mitte = unten + (oben - unten + 1) / 2;
+        passt(mitte) ? unten = mitte : oben = mitte - 1;
+    }
+    const std::int64_t kbyte = (a_.Quellgröße + unten * 1024 - 1) / (unten * 1024);
+    return zuVieleTeile(anzahl, unten, kbyte);
 }
 
 // Removes whatever stands at `pfad` but a folder: a link itself, never its
@@ -274,7 +324,7 @@ bool Lauf::wuerdeQuelleUeberschreiben(const std::string& praefix, const std::str
     return false;
 }
 
-Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeile& zeile) {
+Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe) {
     const float maximum = anz_.fortschrittMaximum();
     for (std::int64_t nr = 1; a_.Leseposition < a_.Quellgröße; ++nr) {
         const std::string pfad = praefix_ + stamm_ + Stuecknummer(nr);
@@ -313,7 +363,6 @@ Fehler Lauf::stueckeSchreiben(std::int64_t anzahl, Pruefsumme& summe, Kopierzeil
             }
         }
         begonnenesStueck_.clear();
-        zeile.stueckAnfuegen(Dateiname(pfad));
 
         const bool letztes = nr == anzahl;
         // From the piece count, as the status line: a bar an earlier run
@@ -429,6 +478,11 @@ void Lauf::scheitern(const Fehler& f) {
         (void)fs_.loeschen(entwurf_);
     // A checksum without its batch file would promise a cut that failed.
     for (const auto& pfad : geschrieben_) (void)fs_.loeschen(pfad);
+    // Only found after the last piece; the pieces match neither version of the source.
+    if (f.nummer() == fehlernr::QuelleVeraendert) {
+        for (std::int64_t nr = 1; nr <= anzahl_; ++nr)
+            (void)fs_.loeschen(praefix_ + stamm_ + Stuecknummer(nr));
+    }
     anz_.statuszeile(abgebrochen ? texte::Abgebrochen : "");
     anz_.sanduhr(false);
     anz_.neuZeichnen();

@@ -32,7 +32,13 @@ inline constexpr const char* Abgebrochen =
     "geschrieben.";
 inline constexpr const char* NameUngeeignet =
     "Der Name der Quelldatei enthält Zeichen, die eine Batchdatei nicht aufnehmen kann "
-    "(Steuerzeichen, \" oder \\). Benennen Sie die Datei bitte um !";
+    "(Steuerzeichen, \", \\, *, ?, :, <, > oder |). Benennen Sie die Datei bitte um !";
+inline constexpr const char* NameKeinUtf8 =
+    "Der Name der Quelldatei ist kein gültiger UTF-8-Text, die Batchdatei könnte ihn nicht "
+    "wiedergeben. Benennen Sie die Datei bitte um !";
+inline constexpr const char* KeineCodeseite850 =
+    "Die Codeseite 850 ist auf diesem System nicht verfügbar, der Name der Quelldatei kann "
+    "nicht in die Batchdatei geschrieben werden.";
 inline constexpr const char* NameZuLang =
     "Die Namen der Teile und der Batchdatei würden zu lang. Wählen Sie bitte einen kürzeren "
     "Dateinamen oder ein anderes Zielverzeichnis !";
@@ -49,6 +55,9 @@ inline constexpr const char* Pruefe = "Prüfe ";  // + piece name + " …"
 // The next-disk prompt after piece `stueck` was read back wrong from the
 // medium and removed from it.
 std::string stueckBeschaedigt(const std::string& stueck);
+// The refusal of a job of `anzahl` pieces when the batch file can join at
+// most `hoechstens` of them; `kbyte` is the smallest piece size that fits.
+std::string zuVieleTeile(std::int64_t anzahl, std::int64_t hoechstens, std::int64_t kbyte);
 
 // The next-disk prompt once more, after OK found no new medium (`kandidaten`
 // 0) or several: says where piece `stueck` will go on the medium, `unterordner`

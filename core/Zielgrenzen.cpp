@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "Batchdatei.h"
 #include "Dateisystem.h"
 #include "Grenzen.h"
 #include "Pfade.h"
@@ -66,22 +65,14 @@ std::string platzangabe(std::int64_t gebraucht, std::int64_t frei) {
 
 Zieljob zieljob(const std::string& quelldatei, const std::string& stamm, std::int64_t quellgroesse,
                 std::int64_t teilgroesse, std::int64_t anzahl, bool mitSumme,
-                std::int64_t belegtQuelle, bool wechselbar) {
+                std::int64_t batchgroesse, std::int64_t belegtQuelle, bool wechselbar) {
     Zieljob job;
     job.quellname = Dateiname(quelldatei);
     job.stamm = stamm;
     job.quellgroesse = quellgroesse;
     job.teilgroesse = teilgroesse;
     job.anzahl = anzahl;
-    // The batch file the run writes at its end, built the same way; not for
-    // more pieces than the interpreter joins, whose job fails for its batch file.
-    if (anzahl <= static_cast<std::int64_t>(kTeileHoechstens)) {
-        Kopierzeile zeile;
-        for (std::int64_t nr = 1; nr <= anzahl; ++nr)
-            zeile.stueckAnfuegen(stamm + Stuecknummer(nr));
-        zeile.abschliessen(job.quellname);
-        job.batch = static_cast<std::int64_t>(batchInhalt(zeile.text()).size());
-    }
+    job.batch = batchgroesse;
     // The checksum file: a line for the whole file, one for each piece but
     // one named like the source (see the cut).
     if (mitSumme) {

@@ -28,10 +28,11 @@ struct Zieljob {
 
 // The job of cutting `quelldatei` of `quellgroesse` bytes into `anzahl`
 // pieces of `teilgroesse` under the stem `stamm`, with a checksum file when
-// `mitSumme`; `belegtQuelle` is what the source takes on its medium.
+// `mitSumme`, and a batch file of `batchgroesse` bytes; `belegtQuelle` is
+// what the source takes on its medium.
 Zieljob zieljob(const std::string& quelldatei, const std::string& stamm, std::int64_t quellgroesse,
                 std::int64_t teilgroesse, std::int64_t anzahl, bool mitSumme,
-                std::int64_t belegtQuelle, bool wechselbar);
+                std::int64_t batchgroesse, std::int64_t belegtQuelle, bool wechselbar);
 
 // Why the job cannot go to `ordner`, as the refusal says it; "" when nothing
 // known stands in the way. FAT (vfat, msdos, fusefat) holds no file over

@@ -1,9 +1,10 @@
-// Fuzz target: the path routines and the copy-line builder.
+// Fuzz target: the path routines and the batch file builder.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "Batchdatei.h"
+#include "Grenzen.h"
 #include "Pfade.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t groesse) {
@@ -16,12 +17,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
         __builtin_trap();
     (void)zorta::Ordner(pfad);
     const std::string stamm = zorta::Dateiname(ohne);
-    zorta::Kopierzeile zeile;
-    for (std::int64_t nr = 1; nr <= 3; ++nr) zeile.stueckAnfuegen(stamm + zorta::Stuecknummer(nr));
-    zeile.abschliessen(name);
-    const std::string& t = zeile.text();
-    if (t.rfind("copy /b ", 0) != 0 || t.size() < 13 || t.compare(t.size() - 5, 5, " >nul") != 0) {
+    if (!zorta::batchTauglich(name) || !zorta::batchTauglich(stamm) || name.size() > 255 ||
+        stamm.size() > 255) {
+        return 0;
+    }
+    // Up to about a thousand pieces, so long names need several lines.
+    const std::int64_t anzahl = groesse == 0 ? 1 : 1 + daten[0] * 4;
+    std::string t;
+    if (!zorta::batchInhalt(stamm, anzahl, name, &t))
+        return 0;
+    if (t.rfind("@echo off\r\n", 0) != 0)
         __builtin_trap();
+    for (std::size_t a = 11; a < t.size();) {
+        const std::size_t e = t.find("\r\n", a);
+        if (e == std::string::npos || e - a > zorta::kZeileHoechstens ||
+            t.compare(a, 8, "copy /b ") != 0 || t.compare(e - 5, 5, " >nul") != 0) {
+            __builtin_trap();
+        }
+        a = e + 2;
     }
     return 0;
 }

@@ -40,6 +40,8 @@ class KeinDateisystem final : public zorta::Dateisystem {
         return nein();
     }
     zorta::Fehler oeffneWennDatei(const std::string&, Handle*, Fund*) override { return nein(); }
+
+    zorta::Fehler stand(Handle, zorta::Dateistand*) override { return nein(); }
 };
 
 }  // namespace

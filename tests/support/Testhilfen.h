@@ -114,6 +114,8 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler existiert(const std::string& p, bool* ja) override { return jetzt("existiert", p) ? fehler_ : echt_.existiert(p, ja); }
     Fehler kennung(const std::string& p, Dateikennung* k) override { return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k); }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
+
+    Fehler stand(Handle h, Dateistand* s) override { return jetzt("stand") ? fehler_ : echt_.stand(h, s); }
     // clang-format on
 
     // What zielplatz() pretends for a folder (any type, any free space); the
