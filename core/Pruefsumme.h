@@ -28,10 +28,10 @@ namespace zorta {
 //
 // With `stueckweise` a second thread hashes each piece of the stream on its
 // own from the same buffers (a buffer is free once both threads are past it),
-// so on two cores the piece sums cost little more wall time than the file's;
-// einspeisen(n, true) ends a piece with that block.
+// so on two cores the two passes overlap; einspeisen(n, true) ends a piece
+// with that block.
 //
-// The object is used from one thread; the hashing thread is its own business.
+// The object is used from one thread; the hashing threads are its own business.
 class Pruefsumme {
   public:
     static constexpr std::size_t StandardBlock = 1024 * 1024;
