@@ -23,43 +23,56 @@ std::string alsHex(const unsigned char* summe, std::size_t laenge) {
 
 Pruefsumme::Pruefsumme(std::size_t blockgroesse, std::size_t bloecke, bool stueckweise)
     : blockgroesse_(blockgroesse),
+      stroeme_(stueckweise ? 2 : 1),
       laengen_(std::max<std::size_t>(bloecke, 2)),
       enden_(laengen_.size()) {
     for (std::size_t i = 0; i < laengen_.size(); ++i) {
         puffer_.push_back(std::make_unique<char[]>(blockgroesse_));
     }
-    if (stueckweise) {
-        paar_ = std::make_unique<Sha256Paar>();
-        ok_ = paar_->ok();
-    } else {
-        ctx_ = EVP_MD_CTX_new();
-        ok_ = ctx_ != nullptr && EVP_DigestInit_ex(ctx_, EVP_sha256(), nullptr) == 1;
+    ok_ = true;
+    for (std::size_t s = 0; s < stroeme_; ++s) {
+        ctx_[s] = EVP_MD_CTX_new();
+        ok_ = ok_ && ctx_[s] != nullptr && EVP_DigestInit_ex(ctx_[s], EVP_sha256(), nullptr) == 1;
     }
     try {
-        rechner_ = std::thread([this] { rechnen(); });
+        for (std::size_t s = 0; s < stroeme_; ++s)
+            rechner_[s] = std::thread([this, s] { rechnen(s); });
     } catch (const std::system_error&) {
-        selbst_ = true;  // slower, but a checksum all the same
+        // Slower, but checksums all the same; nothing has been fed in yet.
+        anhalten();
+        selbst_ = true;
     }
 }
 
 Pruefsumme::~Pruefsumme() {
-    if (rechner_.joinable()) {
-        {
-            std::lock_guard<std::mutex> sperre(m_);
-            verwerfen_ = true;
-        }
-        cv_.notify_all();
-        rechner_.join();
+    anhalten();
+    for (evp_md_ctx_st* ctx : ctx_) EVP_MD_CTX_free(ctx);
+}
+
+void Pruefsumme::anhalten() {
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        verwerfen_ = true;
     }
-    EVP_MD_CTX_free(ctx_);
+    cv_.notify_all();
+    for (std::thread& t : rechner_) {
+        if (t.joinable())
+            t.join();
+    }
+    std::lock_guard<std::mutex> sperre(m_);
+    verwerfen_ = false;
+}
+
+std::size_t Pruefsumme::gerechnetAlle() const {
+    return stroeme_ == 1 ? gerechnet_[Ganz] : std::min(gerechnet_[Ganz], gerechnet_[Stueck]);
 }
 
 char* Pruefsumme::puffer() {
     const std::size_t k = puffer_.size();
     {
-        // The slot is free once the block that used it last is hashed.
+        // The slot is free once every stream has hashed the block that used it last.
         std::unique_lock<std::mutex> sperre(m_);
-        cv_.wait(sperre, [&] { return gerechnet_ + k > ausgegeben_; });
+        cv_.wait(sperre, [&] { return gerechnetAlle() + k > ausgegeben_; });
     }
     return puffer_[ausgegeben_++ % k].get();
 }
@@ -68,9 +81,11 @@ void Pruefsumme::einspeisen(std::size_t n, bool stueckEnde) {
     const std::size_t slot = eingespeist_ % laengen_.size();
     n = std::min(n, blockgroesse_);
     if (selbst_) {
-        block(puffer_[slot].get(), n, stueckEnde);
+        for (std::size_t s = 0; s < stroeme_; ++s) {
+            block(s, puffer_[slot].get(), n, stueckEnde);
+            ++gerechnet_[s];
+        }
         ++eingespeist_;
-        ++gerechnet_;
         return;
     }
     {
@@ -82,60 +97,62 @@ void Pruefsumme::einspeisen(std::size_t n, bool stueckEnde) {
     cv_.notify_all();
 }
 
-void Pruefsumme::rechnen() {
+void Pruefsumme::rechnen(std::size_t strom) {
     std::unique_lock<std::mutex> sperre(m_);
     for (;;) {
-        cv_.wait(sperre, [&] { return verwerfen_ || ende_ || gerechnet_ < eingespeist_; });
-        if (verwerfen_ || gerechnet_ == eingespeist_)
+        cv_.wait(sperre, [&] { return verwerfen_ || ende_ || gerechnet_[strom] < eingespeist_; });
+        if (verwerfen_ || gerechnet_[strom] == eingespeist_)
             return;  // dropped, or ended with everything in
-        const std::size_t slot = gerechnet_ % puffer_.size();
+        const std::size_t slot = gerechnet_[strom] % puffer_.size();
         const char* daten = puffer_[slot].get();
         const std::size_t n = laengen_[slot];
         const bool stueckEnde = enden_[slot];
         sperre.unlock();
-        block(daten, n, stueckEnde);
+        block(strom, daten, n, stueckEnde);
         sperre.lock();
-        ++gerechnet_;
+        ++gerechnet_[strom];
         cv_.notify_all();
     }
 }
 
-// In the hashing thread, or in the caller's when there is none; a piece's
-// sum is appended under the lock.
-void Pruefsumme::block(const char* daten, std::size_t n, bool stueckEnde) {
-    if (!paar_) {
-        ok_ = ok_ && EVP_DigestUpdate(ctx_, daten, n) == 1;
+// In the stream's hashing thread, or in the caller's when there is none; a
+// piece's sum is appended under the lock.
+void Pruefsumme::block(std::size_t strom, const char* daten, std::size_t n, bool stueckEnde) {
+    if (strom == Ganz) {
+        ok_ = ok_ && EVP_DigestUpdate(ctx_[Ganz], daten, n) == 1;
         return;
     }
-    paar_->fuettern(reinterpret_cast<const unsigned char*>(daten), n);
-    if (stueckEnde) {
-        Sha256Paar::Summe summe;
-        paar_->stueckAbschliessen(&summe);
-        std::lock_guard<std::mutex> sperre(m_);
-        stueckSummen_.push_back(summe);
-        stueckFehler_ = stueckFehler_ || !paar_->ok();
+    evp_md_ctx_st* ctx = ctx_[Stueck];
+    bool gut = EVP_DigestUpdate(ctx, daten, n) == 1;
+    if (!stueckEnde) {
+        if (!gut) {
+            std::lock_guard<std::mutex> sperre(m_);
+            stueckFehler_ = true;
+        }
+        return;
     }
+    unsigned char summe[EVP_MAX_MD_SIZE];
+    unsigned int laenge = 0;
+    gut = gut && EVP_DigestFinal_ex(ctx, summe, &laenge) == 1 && laenge == 32 &&
+          EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr) == 1;
+    std::lock_guard<std::mutex> sperre(m_);
+    stueckSummen_.push_back(gut ? alsHex(summe, laenge) : std::string());
+    stueckFehler_ = stueckFehler_ || !gut;
 }
 
 Fehler Pruefsumme::ergebnis(std::string* hex) {
-    if (rechner_.joinable()) {
-        {
-            std::lock_guard<std::mutex> sperre(m_);
-            ende_ = true;
-        }
-        cv_.notify_all();
-        rechner_.join();
+    {
+        std::lock_guard<std::mutex> sperre(m_);
+        ende_ = true;
+    }
+    cv_.notify_all();
+    for (std::thread& t : rechner_) {
+        if (t.joinable())
+            t.join();
     }
     unsigned char summe[EVP_MAX_MD_SIZE];
-    unsigned int laenge = 32;
-    if (paar_) {
-        Sha256Paar::Summe ganz;
-        paar_->ganzAbschliessen(&ganz);
-        std::copy(ganz.begin(), ganz.end(), summe);
-        ok_ = paar_->ok();
-    } else {
-        ok_ = ok_ && EVP_DigestFinal_ex(ctx_, summe, &laenge) == 1 && laenge == 32;
-    }
+    unsigned int laenge = 0;
+    ok_ = ok_ && EVP_DigestFinal_ex(ctx_[Ganz], summe, &laenge) == 1 && laenge == 32;
     if (!ok_)
         return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
     *hex = alsHex(summe, laenge);
@@ -143,15 +160,12 @@ Fehler Pruefsumme::ergebnis(std::string* hex) {
 }
 
 Fehler Pruefsumme::stueckErgebnis(std::size_t k, std::string* hex) {
-    Sha256Paar::Summe summe{};
-    {
-        std::unique_lock<std::mutex> sperre(m_);
-        cv_.wait(sperre, [&] { return stueckSummen_.size() > k || !paar_ || ende_ || verwerfen_; });
-        if (stueckSummen_.size() <= k || stueckFehler_)
-            return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
-        summe = stueckSummen_[k];
-    }
-    *hex = alsHex(summe.data(), summe.size());
+    std::unique_lock<std::mutex> sperre(m_);
+    cv_.wait(sperre,
+             [&] { return stueckSummen_.size() > k || stroeme_ == 1 || ende_ || verwerfen_; });
+    if (stueckSummen_.size() <= k || stueckFehler_)
+        return Fehler::nummer(fehlernr::UnzulaessigerAufruf);
+    *hex = stueckSummen_[k];
     return {};
 }
 

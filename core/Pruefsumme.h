@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "Fehler.h"
-#include "Sha256Paar.h"
 
 struct evp_md_ctx_st;  // libcrypto's EVP_MD_CTX
 
@@ -27,10 +26,12 @@ namespace zorta {
 //     ... p may still be read (written out) until the next puffer() ...
 //     summe.ergebnis(&hex);               // after the last block
 //
-// With `stueckweise` the same thread also hashes each piece of the stream on
-// its own; einspeisen(n, true) ends a piece with that block.
+// With `stueckweise` a second thread hashes each piece of the stream on its
+// own from the same buffers (a buffer is free once both threads are past it),
+// so on two cores the two passes overlap; einspeisen(n, true) ends a piece
+// with that block.
 //
-// The object is used from one thread; the hashing thread is its own business.
+// The object is used from one thread; the hashing threads are its own business.
 class Pruefsumme {
   public:
     static constexpr std::size_t StandardBlock = 1024 * 1024;
@@ -63,14 +64,18 @@ class Pruefsumme {
     Fehler stueckErgebnis(std::size_t k, std::string* hex);
 
   private:
-    void rechnen();
-    void block(const char* daten, std::size_t n, bool stueckEnde);
+    static constexpr std::size_t Ganz = 0, Stueck = 1;  // the streams, by index
+
+    void rechnen(std::size_t strom);
+    void block(std::size_t strom, const char* daten, std::size_t n, bool stueckEnde);
+    std::size_t gerechnetAlle() const;  // blocks hashed by every stream
+    void anhalten();                    // joins the hashing threads
 
     const std::size_t blockgroesse_;
-    evp_md_ctx_st* ctx_ = nullptr;  // used by one thread at a time
-    bool ok_ = false;               // false once libcrypto refused
-    bool selbst_ = false;           // no second thread: einspeisen() hashes at once
-    std::unique_ptr<Sha256Paar> paar_;  // in place of ctx_ when stueckweise
+    const std::size_t stroeme_;                   // 2 with the piece stream, else 1
+    evp_md_ctx_st* ctx_[2] = {nullptr, nullptr};  // each used by one thread at a time
+    bool ok_ = false;      // false once libcrypto refused the whole-file stream
+    bool selbst_ = false;  // no hashing threads: einspeisen() hashes at once
     std::vector<std::unique_ptr<char[]>> puffer_;
     std::vector<std::size_t> laengen_;
     std::vector<bool> enden_;     // per buffer: its block ends a piece
@@ -79,12 +84,12 @@ class Pruefsumme {
     std::mutex m_;
     std::condition_variable cv_;
     std::size_t eingespeist_ = 0;  // blocks fed in
-    std::size_t gerechnet_ = 0;    // blocks hashed
+    std::size_t gerechnet_[2] = {0, 0};  // blocks hashed, per stream
     bool ende_ = false;            // no more blocks will come
     bool verwerfen_ = false;       // stop without a result
-    std::vector<Sha256Paar::Summe> stueckSummen_;  // of the pieces hashed
-    bool stueckFehler_ = false;                    // libcrypto refused a piece
-    std::thread rechner_;
+    std::vector<std::string> stueckSummen_;  // hex, of the pieces hashed
+    bool stueckFehler_ = false;              // libcrypto refused a piece
+    std::thread rechner_[2];
 };
 
 }  // namespace zorta
