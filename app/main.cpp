@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Meldungen.h"
 #include "Sprache.h"
 #include "Umgebung.h"
+#include "Zerlegung.h"
 #include "ZortaFormular.h"
 #include "frmSplash.h"
 
@@ -84,14 +86,10 @@ int main(int argc, char* argv[]) {
     const QString quelle = parser.positionalArguments().value(0);
     // A name that is no valid UTF-8 would come back as U+FFFD and name
     // another file; the cut could not carry it into its batch file anyway.
-    for (int i = 1; i < argc; ++i) {
-        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != QByteArray(argv[i])) {
-            ausgeben(stderr, QStringLiteral("zorta: Der Dateiname „%1“ ist kein gültiges UTF-8. "
-                                            "Benennen Sie die Datei bitte um.\n")
-                                 .arg(QString::fromLocal8Bit(argv[i])));
-            return 2;
-        }
-    }
+    // The window still opens and says so, as it does for a chosen file.
+    bool keinUtf8 = false;
+    for (int i = 1; i < argc; ++i)
+        keinUtf8 = keinUtf8 || QString::fromLocal8Bit(argv[i]).toLocal8Bit() != QByteArray(argv[i]);
 
     deutschOhneSprache();
     const QtMessageHandler vorher = qInstallMessageHandler(ohneAnzeige);
@@ -111,11 +109,14 @@ int main(int argc, char* argv[]) {
     // The program ends only through the main window's quit confirmation.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto* splash = new frmSplash([quelle] {
+    auto* splash = new frmSplash([quelle, keinUtf8] {
         auto* haupt = new ZortaFormular(Umgebung::echt(QApplication::applicationDirPath()));
         haupt->setAttribute(Qt::WA_DeleteOnClose);
         haupt->show();
-        if (!quelle.isEmpty())
+        if (keinUtf8)
+            Meldungen::zeige(haupt, QString::fromUtf8(zorta::texte::NameKeinUtf8),
+                             QStringLiteral("Zorta"), QMessageBox::Information);
+        else if (!quelle.isEmpty())
             haupt->quelleAnbieten(quelle, false);
     });
     splash->show();
