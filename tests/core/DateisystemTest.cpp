@@ -3,6 +3,7 @@
 #include "Dateisystem.h"
 #include "Pfade.h"
 #include "Testhilfen.h"
+#include "Wechselmedium.h"
 
 namespace zorta {
 namespace {
@@ -17,6 +18,20 @@ TEST(Pfade, ordnerUndNameAuchAnDerWurzel) {
         EXPECT_EQ(Ordner(pfad) + "|" + Dateiname(pfad), ordner + "|" + name);
         EXPECT_EQ(Ordner(entwurfsname(pfad)), ordner);
     }
+}
+
+// "Lies under", shared by the mount lookup and the drive list: the root holds
+// every absolute path and no relative one (a target that could not be
+// resolved lies on no mount); a name that begins like the folder is not in it.
+TEST(Pfade, liegtUnter) {
+    // clang-format off
+    for (const auto& [pfad, ordner, ja] : std::vector<std::tuple<const char*, const char*, bool>>{
+             {"/a/b", "/", true}, {"/", "/", true}, {"a/b", "/", false}, {"", "/", false}, {"/a", "", false},
+             {"/a", "/a", true}, {"/a/b", "/a/", true}, {"/ab", "/a", false}, {"/a", "/a/b", false}}) {
+        // clang-format on
+        EXPECT_EQ(liegtUnter(pfad, ordner), ja) << pfad << " unter " << ordner;
+    }
+    EXPECT_EQ(einhaengungVon({{"8:1", "/", "ext4", "/dev/sda1", "1"}}, ""), nullptr);
 }
 
 // Whether an ordinary file is there: "nein" when the path or a folder on it
