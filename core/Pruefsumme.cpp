@@ -39,20 +39,20 @@ Pruefsumme::Pruefsumme(std::size_t blockgroesse, std::size_t bloecke, bool stuec
             rechner_[s] = std::thread([this, s] { rechnen(s); });
     } catch (const std::system_error&) {
         // Slower, but checksums all the same; nothing has been fed in yet.
-        anhalten();
+        anhalten(true);
         selbst_ = true;
     }
 }
 
 Pruefsumme::~Pruefsumme() {
-    anhalten();
+    anhalten(true);
     for (evp_md_ctx_st* ctx : ctx_) EVP_MD_CTX_free(ctx);
 }
 
-void Pruefsumme::anhalten() {
+void Pruefsumme::anhalten(bool verwerfen) {
     {
         std::lock_guard<std::mutex> sperre(m_);
-        verwerfen_ = true;
+        (verwerfen ? verwerfen_ : ende_) = true;
     }
     cv_.notify_all();
     for (std::thread& t : rechner_) {
@@ -141,15 +141,7 @@ void Pruefsumme::block(std::size_t strom, const char* daten, std::size_t n, bool
 }
 
 Fehler Pruefsumme::ergebnis(std::string* hex) {
-    {
-        std::lock_guard<std::mutex> sperre(m_);
-        ende_ = true;
-    }
-    cv_.notify_all();
-    for (std::thread& t : rechner_) {
-        if (t.joinable())
-            t.join();
-    }
+    anhalten(false);
     unsigned char summe[EVP_MAX_MD_SIZE];
     unsigned int laenge = 0;
     ok_ = ok_ && EVP_DigestFinal_ex(ctx_[Ganz], summe, &laenge) == 1 && laenge == 32;

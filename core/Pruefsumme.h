@@ -69,7 +69,8 @@ class Pruefsumme {
     void rechnen(std::size_t strom);
     void block(std::size_t strom, const char* daten, std::size_t n, bool stueckEnde);
     std::size_t gerechnetAlle() const;  // blocks hashed by every stream
-    void anhalten();                    // joins the hashing threads
+    // Ends the hashing threads, after the last block or (verwerfen) at once.
+    void anhalten(bool verwerfen);
 
     const std::size_t blockgroesse_;
     const std::size_t stroeme_;                   // 2 with the piece stream, else 1
