@@ -110,7 +110,7 @@ void FehlerDateisystem::fehlerBei(int n, Fehler f) {
 
 bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     protokoll.push_back({name, pfad});
-    if (operationen() != ziel_)
+    if (static_cast<int>(protokoll.size()) != ziel_)
         return false;
     ausgeloest_ = true;
     if (beimAusloesen)

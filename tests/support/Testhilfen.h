@@ -84,7 +84,6 @@ class FehlerDateisystem final : public Dateisystem {
         std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
     };
     void fehlerBei(int n, Fehler f);
-    int operationen() const { return static_cast<int>(protokoll.size()); }
     std::vector<Operation> protokoll;
     std::function<void()> beimAusloesen;  // runs when the chosen operation is reached
     bool ausgeloest() const { return ausgeloest_; }
@@ -116,6 +115,9 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
 
     Fehler stand(Handle h, Dateistand* s) override { return jetzt("stand") ? fehler_ : echt_.stand(h, s); }
+    Fehler positionieren(Handle h, std::int64_t n) override { return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n); }
+    Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
+    Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
     // clang-format on
 
     // What zielplatz() pretends for a folder (any type, any free space); the
@@ -132,6 +134,10 @@ class FehlerDateisystem final : public Dateisystem {
         offen_ -= f.ok() && !*datei;  // nothing was opened
         return f;
     }
+    // Read-back and writing again. A read-back of a path for which
+    // `verfaelschen` says true gives its bytes with the first one flipped.
+    std::function<bool(const std::string& pfad)> verfaelschen;
+    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
@@ -144,19 +150,6 @@ class FehlerDateisystem final : public Dateisystem {
     int offen_ = 0;
     bool ausgeloest_ = false;
     Fehler fehler_;
-
-  public:
-    // clang-format off
-    Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
-    Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
-    // clang-format on
-    // Read-back and writing again. A read-back of a path for which
-    // `verfaelschen` says true gives its bytes with the first one flipped.
-    std::function<bool(const std::string& pfad)> verfaelschen;
-    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
-    Fehler positionieren(Handle h, std::int64_t n) override {
-        return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n);
-    }
 };
 
 // Records what the cutting run shows.
