@@ -96,7 +96,6 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler umbenennen(const std::string& v, const std::string& n) override;
-    Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
     Fehler oeffneWennDatei(const std::string& p, Handle* h, Fund* f) override;
     // The real operation, unless it is the chosen one.
@@ -114,6 +113,7 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler kennung(const std::string& p, Dateikennung* k) override { return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k); }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
 
+    Fehler sichern(Handle h) override { return durch("sichern", "", [&] { return echt_.sichern(h); }, [&] { daten_.erase(pfade_[h]); }); }
     Fehler stand(Handle h, Dateistand* s) override { return jetzt("stand") ? fehler_ : echt_.stand(h, s); }
     Fehler positionieren(Handle h, std::int64_t n) override { return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n); }
     Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
@@ -141,6 +141,9 @@ class FehlerDateisystem final : public Dateisystem {
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
+    // The real operation unless it is the chosen one; `gelungen` records a success.
+    Fehler durch(const char* name, const std::string& pfad, const std::function<Fehler()>& echt,
+                 const std::function<void()>& gelungen);
     Fehler oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
                   const std::function<Fehler()>& echt);
     std::map<Handle, std::string> pfade_;  // handles open for writing
