@@ -298,7 +298,6 @@ INSTANTIATE_TEST_SUITE_P(Eintraege, EintragTest, testing::Values(
     Eintrag{.name = "fatGrosseTeileKleineQuelle", .datei = "BILD.ZIP", .teil = 2 * kFat, .quelle = kFat, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"vfat"}},
     Eintrag{.name = "msdos4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = kFatZuGross, .ziel = {"msdos"}},
     Eintrag{.name = "exfat4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"exfat"}},
-    Eintrag{.name = "ext4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {"ext4"}},
     Eintrag{.name = "unbekannt4GiB", .datei = "BILD.ZIP", .teil = kFat + 1, .quelle = kFat + 1, .ausgang = Ausgang::Abgelehnt, .meldung = texte::QuelleVeraendert, .ziel = {""}},
     Eintrag{.name = "fatPunktAmEnde", .datei = "BILD.", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = fatName("BILD."), .ziel = {"vfat"}},
     Eintrag{.name = "fatBlankAmEnde", .datei = "BILD ", .teil = 6, .quelle = 10, .ausgang = Ausgang::Abgelehnt, .meldung = fatName("BILD "), .ziel = {"vfat"}},
