@@ -110,7 +110,7 @@ void FehlerDateisystem::fehlerBei(int n, Fehler f) {
 
 bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     protokoll.push_back({name, pfad});
-    if (operationen() != ziel_)
+    if (static_cast<int>(protokoll.size()) != ziel_)
         return false;
     ausgeloest_ = true;
     if (beimAusloesen)
@@ -118,19 +118,25 @@ bool FehlerDateisystem::jetzt(const char* name, const std::string& pfad) {
     return true;
 }
 
+Fehler FehlerDateisystem::durch(const char* name, const std::string& pfad,
+                                const std::function<Fehler()>& echt,
+                                const std::function<void()>& gelungen) {
+    if (jetzt(name, pfad))
+        return fehler_;
+    Fehler f = echt();
+    if (f.ok())
+        gelungen();
+    return f;
+}
+
 // A file opened for writing is neither flushed nor named on the medium yet.
 Fehler FehlerDateisystem::oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
                                  const std::function<Fehler()>& echt) {
-    if (jetzt(name, p))
-        return fehler_;
-    Fehler f = echt();
-    offen_ += f.ok();
-    if (f.ok() && schreibend) {
-        pfade_[*h] = normal(p);
-        daten_.insert(normal(p));
-        eintraege_.insert(normal(p));
-    }
-    return f;
+    return durch(name, p, echt, [&] {
+        ++offen_;
+        if (schreibend)
+            pfade_[*h] = normal(p), daten_.insert(normal(p)), eintraege_.insert(normal(p));
+    });
 }
 
 Fehler FehlerDateisystem::schreiben(Handle h, const char* d, std::size_t n) {
@@ -147,25 +153,14 @@ Fehler FehlerDateisystem::schliessen(Handle h) {
     return jetzt("schliessen", pfad) ? fehler_ : f;
 }
 
-Fehler FehlerDateisystem::sichern(Handle h) {
-    if (jetzt("sichern"))
-        return fehler_;
-    Fehler f = echt_.sichern(h);
-    if (f.ok())
-        daten_.erase(pfade_[h]);
-    return f;
-}
-
 Fehler FehlerDateisystem::ordnerSichern(const std::string& o) {
-    if (jetzt("ordnerSichern", o))
-        return fehler_;
-    Fehler f = echt_.ordnerSichern(o);
-    if (f.ok()) {
-        std::erase_if(eintraege_, [&](const std::string& e) {
-            return normal(std::filesystem::path(e).parent_path().string()) == normal(o);
+    return durch(
+        "ordnerSichern", o, [&] { return echt_.ordnerSichern(o); },
+        [&] {
+            std::erase_if(eintraege_, [&](const std::string& e) {
+                return normal(std::filesystem::path(e).parent_path().string()) == normal(o);
+            });
         });
-    }
-    return f;
 }
 
 // A handle is open only when an ordinary file was found.
@@ -178,16 +173,14 @@ Fehler FehlerDateisystem::oeffneWennDatei(const std::string& p, Handle* h, Fund*
 }
 
 Fehler FehlerDateisystem::umbenennen(const std::string& v, const std::string& n) {
-    if (jetzt("umbenennen", n))
-        return fehler_;
-    Fehler f = echt_.umbenennen(v, n);
-    if (f.ok()) {
-        if (daten_.erase(normal(v)))
-            daten_.insert(normal(n)), ungesichertUmbenannt.push_back(n);
-        eintraege_.erase(normal(v));
-        eintraege_.insert(normal(n));
-    }
-    return f;
+    return durch(
+        "umbenennen", n, [&] { return echt_.umbenennen(v, n); },
+        [&] {
+            if (daten_.erase(normal(v)))
+                daten_.insert(normal(n)), ungesichertUmbenannt.push_back(n);
+            eintraege_.erase(normal(v));
+            eintraege_.insert(normal(n));
+        });
 }
 
 Fehler FehlerDateisystem::oeffneVomMedium(const std::string& p, Handle* h) {

@@ -84,7 +84,6 @@ class FehlerDateisystem final : public Dateisystem {
         std::string name, pfad;  // pfad: of opening, removing, renaming, closing a written file
     };
     void fehlerBei(int n, Fehler f);
-    int operationen() const { return static_cast<int>(protokoll.size()); }
     std::vector<Operation> protokoll;
     std::function<void()> beimAusloesen;  // runs when the chosen operation is reached
     bool ausgeloest() const { return ausgeloest_; }
@@ -97,7 +96,6 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler schreiben(Handle h, const char* d, std::size_t n) override;
     Fehler schliessen(Handle h) override;
     Fehler umbenennen(const std::string& v, const std::string& n) override;
-    Fehler sichern(Handle h) override;
     Fehler ordnerSichern(const std::string& o) override;
     Fehler oeffneWennDatei(const std::string& p, Handle* h, Fund* f) override;
     // The real operation, unless it is the chosen one.
@@ -115,7 +113,11 @@ class FehlerDateisystem final : public Dateisystem {
     Fehler kennung(const std::string& p, Dateikennung* k) override { return jetzt("kennung", p) ? fehler_ : echt_.kennung(p, k); }
     Fehler verzeichnis(const std::string& o, std::vector<std::string>* n) override { return jetzt("verzeichnis", o) ? fehler_ : echt_.verzeichnis(o, n); }
 
+    Fehler sichern(Handle h) override { return durch("sichern", "", [&] { return echt_.sichern(h); }, [&] { daten_.erase(pfade_[h]); }); }
     Fehler stand(Handle h, Dateistand* s) override { return jetzt("stand") ? fehler_ : echt_.stand(h, s); }
+    Fehler positionieren(Handle h, std::int64_t n) override { return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n); }
+    Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
+    Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
     // clang-format on
 
     // What zielplatz() pretends for a folder (any type, any free space); the
@@ -132,9 +134,16 @@ class FehlerDateisystem final : public Dateisystem {
         offen_ -= f.ok() && !*datei;  // nothing was opened
         return f;
     }
+    // Read-back and writing again. A read-back of a path for which
+    // `verfaelschen` says true gives its bytes with the first one flipped.
+    std::function<bool(const std::string& pfad)> verfaelschen;
+    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
 
   private:
     bool jetzt(const char* name, const std::string& pfad = "");
+    // The real operation unless it is the chosen one; `gelungen` records a success.
+    Fehler durch(const char* name, const std::string& pfad, const std::function<Fehler()>& echt,
+                 const std::function<void()>& gelungen);
     Fehler oeffne(const char* name, const std::string& p, Handle* h, bool schreibend,
                   const std::function<Fehler()>& echt);
     std::map<Handle, std::string> pfade_;  // handles open for writing
@@ -144,19 +153,6 @@ class FehlerDateisystem final : public Dateisystem {
     int offen_ = 0;
     bool ausgeloest_ = false;
     Fehler fehler_;
-
-  public:
-    // clang-format off
-    Fehler ordnerAnlegen(const std::string& p, bool* neu) override { return jetzt("ordnerAnlegen", p) ? fehler_ : echt_.ordnerAnlegen(p, neu); }
-    Fehler eintrag(const std::string& p, Eintragsart* a, bool* x) override { return jetzt("eintrag", p) ? fehler_ : echt_.eintrag(p, a, x); }
-    // clang-format on
-    // Read-back and writing again. A read-back of a path for which
-    // `verfaelschen` says true gives its bytes with the first one flipped.
-    std::function<bool(const std::string& pfad)> verfaelschen;
-    Fehler oeffneVomMedium(const std::string& p, Handle* h) override;
-    Fehler positionieren(Handle h, std::int64_t n) override {
-        return jetzt("positionieren") ? fehler_ : echt_.positionieren(h, n);
-    }
 };
 
 // Records what the cutting run shows.

@@ -37,6 +37,7 @@ class ZortaFormularTest : public QObject {
     test::FakeDateiwahl* wahl = nullptr;
     test::FakeWechselmedium* medium = nullptr;
     std::unique_ptr<test::Testordner> tmp;
+    std::string ziel;  // the target folder of a cut
 
     template <typename T = QWidget>
     T* kind(const char* name) {
@@ -59,11 +60,14 @@ class ZortaFormularTest : public QObject {
         wahl->antwort = pfad;
         fenster->MNU_Auswählen_Click();
     }
-    // Cuts BILD.ZIP into `ziel` and waits for the run's thread to end.
-    void schneiden(const std::string& ziel, const QString& groesse, std::int64_t laenge) {
+    // Starts cutting BILD.ZIP into `ziel`; schneiden() also waits for the run's thread to end.
+    void starten(const QString& groesse, std::int64_t laenge) {
         kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
         waehle(groesse, datei("BILD.ZIP", laenge));
         kind<QToolButton>("Command1")->click();
+    }
+    void schneiden(const QString& groesse, std::int64_t laenge) {
+        starten(groesse, laenge);
         QTRY_VERIFY_WITH_TIMEOUT(!fenster->laeuft(), 20000);
     }
 
@@ -73,7 +77,7 @@ class ZortaFormularTest : public QObject {
         Meldungen::zuruecksetzen();
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         tmp = std::make_unique<test::Testordner>();
-        fs::create_directory(*tmp / "ziel");
+        fs::create_directory(ziel = *tmp / "ziel");
         // A window on the real file system, launcher and interpreter; the test
         // decides whether the target is removable.
         Umgebung u = Umgebung::echt({});
@@ -316,8 +320,7 @@ class ZortaFormularTest : public QObject {
                 QMetaObject::invokeMethod(
                     fenster.get(), [&] { fenster->close(); }, Qt::QueuedConnection);
         });
-        const std::string ziel = *tmp / "ziel";
-        schneiden(ziel, QStringLiteral("1"), 3000);
+        schneiden(QStringLiteral("1"), 3000);
         // Complete pieces stay; no batch file describes a cancelled cut.
         const bool fertig = !f.abgebrochen, gewollt = !f.weg.isEmpty();
         QCOMPARE(
@@ -350,7 +353,6 @@ class ZortaFormularTest : public QObject {
     }
     void frageHaeltAn() {
         QFETCH(bool, schliessen);
-        const std::string ziel = *tmp / "ziel";
         auto stuecke = [&] { return test::namenIn(ziel).size(); };
         std::vector<std::size_t> n;  // at each question, and 300 ms later
         Meldungen::beiMeldung([&](const Meldungen::Eintrag&) {
@@ -360,9 +362,7 @@ class ZortaFormularTest : public QObject {
             n.push_back(stuecke());
             Meldungen::naechsteAntwort(n.size() == 2 ? QMessageBox::No : QMessageBox::Yes);
         });
-        kind<QLabel>("Label4")->setText(QString::fromStdString(ziel));
-        waehle(QStringLiteral("64"), datei("BILD.ZIP", 256 << 20));  // 4096 pieces
-        kind<QToolButton>("Command1")->click();
+        starten(QStringLiteral("64"), 256 << 20);  // 4096 pieces
         for (int i = 0; i < 2; ++i) {
             const std::size_t bisher = stuecke();
             QTRY_VERIFY(stuecke() > bisher + 2);
@@ -397,8 +397,7 @@ class ZortaFormularTest : public QObject {
     // clang-format on
     void schneidenUndReparieren() {
         QFETCH(Reparatur, f);
-        const std::string ziel = *tmp / "ziel";
-        schneiden(ziel, QStringLiteral("1400"), 3'000'000);
+        schneiden(QStringLiteral("1400"), 3'000'000);
         box()->setText(QStringLiteral("1200"));  // does not change the run
         QCOMPARE(fs::file_size(ziel + "/BILD.001"), 1433600u);
         QCOMPARE(labels() << label("Label4"), QStringList(4, ""));  // a done job is cleared
