@@ -12,14 +12,13 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QShortcut>
-#include <QSocketNotifier>
 #include <QToolButton>
 
 #include "CenterForm.h"
 #include "Meldungen.h"
 #include "Oberflaeche.h"
 #include "Reparatur.h"
-#include "Reparaturergebnis.h"
+#include "Reparaturstart.h"
 #include "Zahlen.h"
 #include "Zerlegung.h"
 #include "frmAbout.h"
@@ -61,7 +60,10 @@ void Groessenfeld::keyPressEvent(QKeyEvent* e) {
 }
 
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
-    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(anzeige_) {
+    : QMainWindow(eltern),
+      umgebung_(std::move(umgebung)),
+      reparatur_(*this, umgebung_),
+      lauf_(anzeige_) {
     setObjectName(QStringLiteral("ZortaFormular"));
     setWindowTitle(kTitel);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
@@ -525,38 +527,12 @@ void ZortaFormular::MNU_Reparatur_Click() {
     cmdStandarddialog_.Filter = QStringLiteral("Batchdateien (*.bat)|*.bat");
     cmdStandarddialog_.Flags = Standarddialog::DateiMussExistieren;
     zorta::Fehler f = cmdStandarddialog_.ShowOpen(this);
-    if (f.ok()) {
-        const std::string datei = zuPfad(cmdStandarddialog_.FileName);
-        zorta::Startauftrag a;
-        f = zorta::startauftragFuer(datei, umgebung_.interpreter, *umgebung_.dateisystem, &a);
-        std::unique_ptr<zorta::Beobachtung> b;
-        if (f.ok())
-            f = umgebung_.starter->beobachtetStarten(a, &b);
-        // Only our interpreter's end means something; another program's is its own.
-        if (f.ok() && b && a.programm == umgebung_.interpreter)
-            reparaturBeobachten(std::move(b), datei);
-    }
+    if (f.ok())
+        f = reparatur_.starten(zuPfad(cmdStandarddialog_.FileName));
     if (f.ok() || f.nummer() == zorta::fehlernr::Abbruch)
         return;
     Meldungen::zeige(this, text(zorta::fehlermeldungReparatur(f)), QStringLiteral("Fehler..."),
                      QMessageBox::Critical);
-}
-
-void ZortaFormular::reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b,
-                                        const std::string& batch) {
-    // Each repair reports on its own; the watch lives as long as its notifier.
-    auto* melder = new QSocketNotifier(b->descriptor(), QSocketNotifier::Read, this);
-    const std::shared_ptr<zorta::Beobachtung> beobachtung(std::move(b));
-    connect(melder, &QSocketNotifier::activated, this, [this, melder, beobachtung, batch] {
-        if (!beobachtung->pruefen())
-            return;
-        // The descriptor stays readable while the message box below is open.
-        melder->setEnabled(false);
-        melder->deleteLater();
-        const Reparaturergebnis e = reparaturergebnis(batch, beobachtung->ende());
-        Meldungen::zeige(this, e.text, QStringLiteral("Reparatur"),
-                         e.erfolg ? QMessageBox::Information : QMessageBox::Warning);
-    });
 }
 
 void ZortaFormular::MNU_Hilfethemen_Click() {

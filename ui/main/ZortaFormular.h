@@ -12,6 +12,7 @@
 #include "Auftrag.h"
 #include "Fensteranzeige.h"
 #include "Hintergrundlauf.h"
+#include "Reparaturstart.h"
 #include "Standarddialog.h"
 #include "Starter.h"
 #include "Umgebung.h"
@@ -99,7 +100,6 @@ class ZortaFormular : public QMainWindow {
     void wartendeQuelleNehmen();
     bool abbruchFragen(bool beenden);
     void bedienbar(bool an);
-    void reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b, const std::string& batch);
     void steuerelementeAnlegen();
     void menueAnlegen();
     QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
@@ -110,6 +110,7 @@ class ZortaFormular : public QMainWindow {
     Umgebung umgebung_;
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
+    Reparaturstart reparatur_;
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
     bool frageOffen_ = false;  // the cancel question is open
