@@ -355,8 +355,7 @@ void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
 
 void ZortaFormular::textDateigröße_Change() {
     // A waiting source takes a typed size once the typing pauses.
-    const auto getippt = ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0);
-    if (!wartendeQuelle_.isEmpty() && getippt && *getippt > 0)
+    if (wartend_.tipppauseAbwarten(ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0)))
         tippPause_.start();
     else
         tippPause_.stop();
@@ -451,11 +450,10 @@ void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
 }
 
 void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
-    if (laeuft())
+    if (!wartend_.anbieten(zuPfad(QFileInfo(pfad).absoluteFilePath()), laeuft()))
         return;
-    wartendeQuelle_ = QFileInfo(pfad).absoluteFilePath();
-    labelInfo->setText(
-        QStringLiteral("Quelle: %1 – geben Sie bitte die Teilgröße an.").arg(wartendeQuelle_));
+    labelInfo->setText(QStringLiteral("Quelle: %1 – geben Sie bitte die Teilgröße an.")
+                           .arg(ausPfad(wartend_.pfad())));
     textDateigröße->setFocus();
     if (sofort)
         wartendeQuelleNehmen();
@@ -463,14 +461,14 @@ void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
 
 void ZortaFormular::wartendeQuelleNehmen() {
     tippPause_.stop();
-    if (wartendeQuelle_.isEmpty())
+    if (!wartend_.wartet())
         return;
     const auto teil = teilgroesseAusBox();
-    if (!teil)
+    const auto datei = wartend_.nehmen(teil);
+    if (!datei)
         return;  // the file keeps waiting for a valid size
-    const QString datei = std::exchange(wartendeQuelle_, QString());
     labelInfo->clear();
-    quelleNehmen(*teil, datei);
+    quelleNehmen(*teil, ausPfad(*datei));
 }
 
 void ZortaFormular::dragEnterEvent(QDragEnterEvent* e) {

@@ -16,6 +16,7 @@
 #include "Standarddialog.h"
 #include "Starter.h"
 #include "Umgebung.h"
+#include "WartendeQuelle.h"
 
 class QAction;
 class QGroupBox;
@@ -114,7 +115,7 @@ class ZortaFormular : public QMainWindow {
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
     bool frageOffen_ = false;  // the cancel question is open
-    QString wartendeQuelle_;
+    zorta::WartendeQuelle wartend_;
     QTimer tippPause_;  // takes the waiting source after typing a size
     Fensteranzeige anzeige_;
     // Declared after umgebung_, auftrag_ and anzeige_: destroyed first, it
