@@ -4,13 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <unordered_map>
 #include <utility>
 
