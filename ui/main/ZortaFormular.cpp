@@ -35,30 +35,6 @@ QString text(const std::string& s) {
 
 }  // namespace
 
-bool Groessenfeld::event(QEvent* e) {
-    // The window's Ctrl shortcuts win over the box's own editing keys.
-    if (e->type() == QEvent::ShortcutOverride &&
-        (static_cast<QKeyEvent*>(e)->modifiers() & Qt::ControlModifier)) {
-        e->ignore();
-        return true;
-    }
-    return QLineEdit::event(e);
-}
-
-void Groessenfeld::keyPressEvent(QKeyEvent* e) {
-    const QString zeichen = e->text();
-    // X11 gives Delete the character 0x7F; it edits, it does not type.
-    if (!zeichen.isEmpty() && tastendruck && e->key() != Qt::Key_Delete) {
-        int code = zeichen.at(0).unicode();
-        tastendruck(code);
-        if (code == 0) {
-            e->accept();
-            return;
-        }
-    }
-    QLineEdit::keyPressEvent(e);
-}
-
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
     : QMainWindow(eltern),
       umgebung_(std::move(umgebung)),
@@ -90,96 +66,8 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
 
 ZortaFormular::~ZortaFormular() = default;
 
-QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const QString& text,
-                                      const char* bild, const QRect& lage, const QString& tipp) {
-    auto* k = steuerelement<QToolButton>(eltern, name, lage);
-    k->setText(text);
-    k->setIcon(QIcon(QStringLiteral(":/bilder/") + QLatin1String(bild) + QStringLiteral(".png")));
-    k->setIconSize(QSize(32, 32));
-    k->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    k->setFocusPolicy(Qt::StrongFocus);
-    if (!tipp.isEmpty())
-        k->setToolTip(tipp);
-    return k;
-}
-
-QLabel* ZortaFormular::beschriftung(QWidget* eltern, const char* name, const QString& text,
-                                    const QRect& lage, bool wert) {
-    // Captions inherit the window's bold face; the four value labels are regular.
-    QLabel* l = ::beschriftung(eltern, name, text, lage, eltern->font());
-    if (wert)
-        l->setFont(schrift(Schriftart::MsSansSerif, 8.25));
-    return l;
-}
-
 void ZortaFormular::steuerelementeAnlegen() {
-    auto* flaeche = new QWidget(this);
-    flaeche->setObjectName(QStringLiteral("Flaeche"));
-    flaeche->setFont(schrift(Schriftart::MsSansSerif, 8.25, true));
-    setCentralWidget(flaeche);
-
-    Frame2 = steuerelement<QGroupBox>(flaeche, "Frame2", twRechteck(120, 240, 9015, 1575));
-    Command3 = bildknopf(
-        Frame2, "Command3", QStringLiteral("Quelle"), "quelle", twRechteck(360, 360, 1095, 975),
-        QStringLiteral("Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen."));
-    Command4 = bildknopf(Frame2, "Command4", QStringLiteral("Ziel"), "ziel",
-                         twRechteck(1680, 360, 1095, 975),
-                         QStringLiteral("Hier können Sie das Zielverzeichnis bestimmen."));
-    beschriftung(Frame2, "Label10", QStringLiteral("Diskformat :"),
-                 twRechteck(3240, 240, 1095, 255));
-    Command6 = bildknopf(Frame2, "Command6", QStringLiteral("1.2 MB"), "diskette12",
-                         twRechteck(3240, 600, 855, 735), QStringLiteral("1200 Kb"));
-    Command5 = bildknopf(Frame2, "Command5", QStringLiteral("1.4 MB"), "diskette14",
-                         twRechteck(4320, 600, 855, 735), QStringLiteral("1400 Kb"));
-    Command7 = bildknopf(Frame2, "Command7", QStringLiteral("ZIP 100"), "zip",
-                         twRechteck(5400, 600, 855, 735), QStringLiteral("96000 Kb"));
-    Command8 = bildknopf(Frame2, "Command8", QStringLiteral("Benutzer"), "benutzer",
-                         twRechteck(6480, 600, 855, 735), QString());
-    beschriftung(Frame2, "Label11", QStringLiteral("Kb"), twRechteck(8520, 1080, 375, 255));
-
-    textDateigröße =
-        steuerelement<Groessenfeld>(flaeche, "textDateigröße", twRechteck(7680, 1200, 855, 315));
-    textDateigröße->setToolTip(QStringLiteral("Datei-Zorta-Größe"));
-    textDateigröße->raise();
-
-    Frame1 = steuerelement<QGroupBox>(flaeche, "Frame1", twRechteck(120, 1920, 9015, 1575));
-    beschriftung(Frame1, "Label1", QStringLiteral("Quelle :"), twRechteck(240, 360, 735, 255));
-    Label2 = beschriftung(Frame1, "Label2", QString(), twRechteck(960, 360, 7455, 255), true);
-    beschriftung(Frame1, "Label3", QStringLiteral("Ziel :"), twRechteck(240, 720, 615, 255));
-    Label4 = beschriftung(Frame1, "Label4", QString(), twRechteck(960, 720, 7455, 255), true);
-    beschriftung(Frame1, "Label5", QStringLiteral("Dateigröße :"),
-                 twRechteck(240, 1080, 1095, 255));
-    Label6 = beschriftung(Frame1, "Label6", QString(), twRechteck(1440, 1080, 975, 255), true);
-    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    beschriftung(Frame1, "Label7", QStringLiteral("KByte"), twRechteck(2520, 1080, 615, 255));
-    beschriftung(Frame1, "Label8", QStringLiteral("Diskettenanzahl :"),
-                 twRechteck(3720, 1080, 1575, 255));
-    Label9 = beschriftung(Frame1, "Label9", QString(), twRechteck(5400, 1080, 615, 255), true);
-
-    Frame3 = steuerelement<QGroupBox>(flaeche, "Frame3", twRechteck(120, 3600, 9015, 1575));
-    ProgressBar1 =
-        steuerelement<QProgressBar>(Frame3, "ProgressBar1", twRechteck(480, 1080, 6855, 255));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    Command1 = bildknopf(Frame3, "Command1", QStringLiteral("Zorta"), "zorta",
-                         twRechteck(7680, 360, 1095, 975),
-                         QStringLiteral("Klicken Sie hier um zu starten"));
-    Command1->setEnabled(false);
-
-    labelInfo = beschriftung(flaeche, "labelInfo", QString(), twRechteck(120, 5400, 9015, 375));
-    labelInfo->setFrameStyle(QFrame::Box | QFrame::Plain);
-    labelInfo->setAlignment(Qt::AlignCenter);
-    labelInfo->setAutoFillBackground(true);  // repaints without its parents
-
-    QWidget::setTabOrder(Command3, Command4);
-    QWidget::setTabOrder(Command4, Command5);
-    QWidget::setTabOrder(Command5, Command6);
-    QWidget::setTabOrder(Command6, Command7);
-    QWidget::setTabOrder(Command7, textDateigröße);
-    QWidget::setTabOrder(textDateigröße, Command8);
-    QWidget::setTabOrder(Command8, Command1);
-    Command3->setFocus();
+    anlegen(*this);
     // Enter on a focused button clicks it, as Space does.
     for (QToolButton* k : findChildren<QToolButton*>()) k->installEventFilter(this);
 
