@@ -1,9 +1,11 @@
 #include "Formularlage.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QToolButton>
 
@@ -126,4 +128,39 @@ void Formularlage::anlegen(QMainWindow& fenster) {
     QWidget::setTabOrder(textDateigröße, Command8);
     QWidget::setTabOrder(Command8, Command1);
     Command3->setFocus();
+}
+
+void Formularlage::menueAnlegen(QMainWindow& fenster) {
+    auto eintrag = [](QMenu* menue, const char* name, const QString& text,
+                      const QKeySequence& taste = {}) {
+        auto* a = menue->addAction(text);
+        a->setObjectName(QString::fromUtf8(name));
+        if (!taste.isEmpty())
+            a->setShortcut(taste);
+        return a;
+    };
+    QMenu* datei = fenster.menuBar()->addMenu(QStringLiteral("&Datei"));
+    datei->setObjectName(QStringLiteral("MNU_Datei"));
+    MNU_Auswaehlen = eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
+                             QKeySequence(Qt::CTRL | Qt::Key_A));
+    MNU_Zorta =
+        eintrag(datei, "MNU_Zorta", QStringLiteral("&Zorta"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    MNU_Zorta->setEnabled(false);
+    datei->addSeparator()->setObjectName(QStringLiteral("MNU_Leer2"));
+    MNU_Beenden = eintrag(datei, "MNU_Beenden", QStringLiteral("&Beenden"),
+                          QKeySequence(Qt::CTRL | Qt::Key_B));
+
+    MNU_Reparatur = fenster.menuBar()->addAction(QStringLiteral("&Reparatur"));
+    MNU_Reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
+
+    QMenu* hilfe = fenster.menuBar()->addMenu(QStringLiteral("&?"));
+    hilfe->setObjectName(QStringLiteral("MNU_Hilfe"));
+    MNU_Hilfethemen =
+        eintrag(hilfe, "MNU_Hilfethemen", QStringLiteral("Velmorix Zorta-&Hilfethemen"));
+    MNU_OnlineDokumentation =
+        eintrag(hilfe, "MNU_OnlineDokumentation", QStringLiteral("&Online Dokumentation"));
+    MNU_SoftwareService =
+        eintrag(hilfe, "MNU_SoftwareService", QStringLiteral("&Software Service"));
+    hilfe->addSeparator()->setObjectName(QStringLiteral("MNU_Leer1"));
+    MNU_Info = eintrag(hilfe, "MNU_Info", QStringLiteral("&Info"));
 }

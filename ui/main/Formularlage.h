@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <functional>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QMainWindow;
@@ -23,12 +24,15 @@ class Groessenfeld : public QLineEdit {
     void keyPressEvent(QKeyEvent* e) override;
 };
 
-// The main window's controls, placed in twips as the form was drawn.
+// The main window's controls, placed in twips as the form was drawn, and
+// its menu.
 class Formularlage {
   protected:
     // Creates the controls on a new central widget of `fenster`, with their
     // texts, pictures, tips and tab order; the focus starts on Command3.
     void anlegen(QMainWindow& fenster);
+    // Creates the menu bar's entries of `fenster`.
+    void menueAnlegen(QMainWindow& fenster);
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
@@ -47,4 +51,8 @@ class Formularlage {
     QLabel* Label9 = nullptr;
     QLabel* labelInfo = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QAction *MNU_Auswaehlen = nullptr, *MNU_Zorta = nullptr, *MNU_Beenden = nullptr;
+    QAction* MNU_Reparatur = nullptr;
+    QAction *MNU_Hilfethemen = nullptr, *MNU_OnlineDokumentation = nullptr;
+    QAction *MNU_SoftwareService = nullptr, *MNU_Info = nullptr;
 };

@@ -46,7 +46,6 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     steuerelementeAnlegen();
-    menueAnlegen();
     anzeige_.verbinden({this, Label2, Label4, Label6, Label9, labelInfo, ProgressBar1},
                        [this](bool an) { zortaAktiv(an); });
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
@@ -71,52 +70,28 @@ void ZortaFormular::steuerelementeAnlegen() {
     // Enter on a focused button clicks it, as Space does.
     for (QToolButton* k : findChildren<QToolButton*>()) k->installEventFilter(this);
 
-    connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QToolButton::clicked, this, [this] { Command4_Click(); });
-    connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
-    connect(Command6, &QToolButton::clicked, this, [this] { Command6_Click(); });
-    connect(Command7, &QToolButton::clicked, this, [this] { Command7_Click(); });
-    connect(Command8, &QToolButton::clicked, this, [this] { Command8_Click(); });
+    using Handler = void (ZortaFormular::*)();
+    const std::pair<QToolButton*, Handler> knoepfe[] = {
+        {Command1, &ZortaFormular::Command1_Click}, {Command3, &ZortaFormular::Command3_Click},
+        {Command4, &ZortaFormular::Command4_Click}, {Command5, &ZortaFormular::Command5_Click},
+        {Command6, &ZortaFormular::Command6_Click}, {Command7, &ZortaFormular::Command7_Click},
+        {Command8, &ZortaFormular::Command8_Click}};
+    for (const auto& [k, h] : knoepfe) connect(k, &QToolButton::clicked, this, h);
     connect(textDateigröße, &QLineEdit::textChanged, this, [this] { textDateigröße_Change(); });
     textDateigröße->tastendruck = [this](int& code) { textDateigröße_KeyPress(code); };
-}
 
-void ZortaFormular::menueAnlegen() {
-    auto eintrag = [this](QMenu* menue, const char* name, const QString& text,
-                          const QKeySequence& taste, std::function<void()> handler) {
-        auto* a = menue->addAction(text);
-        a->setObjectName(QString::fromUtf8(name));
-        if (!taste.isEmpty())
-            a->setShortcut(taste);
-        connect(a, &QAction::triggered, this, [handler] { handler(); });
-        return a;
-    };
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    datei->setObjectName(QStringLiteral("MNU_Datei"));
-    MNU_Auswaehlen = eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
-                             QKeySequence(Qt::CTRL | Qt::Key_A), [this] { MNU_Auswählen_Click(); });
-    MNU_Zorta = eintrag(datei, "MNU_Zorta", QStringLiteral("&Zorta"),
-                        QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MNU_Zorta_Click(); });
-    MNU_Zorta->setEnabled(false);
-    datei->addSeparator()->setObjectName(QStringLiteral("MNU_Leer2"));
-    eintrag(datei, "MNU_Beenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_B),
-            [this] { MNU_Beenden_Click(); });
-
-    MNU_Reparatur = menuBar()->addAction(QStringLiteral("&Reparatur"));
-    MNU_Reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
-    connect(MNU_Reparatur, &QAction::triggered, this, [this] { MNU_Reparatur_Click(); });
-
-    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&?"));
-    hilfe->setObjectName(QStringLiteral("MNU_Hilfe"));
-    eintrag(hilfe, "MNU_Hilfethemen", QStringLiteral("Velmorix Zorta-&Hilfethemen"), {},
-            [this] { MNU_Hilfethemen_Click(); });
-    eintrag(hilfe, "MNU_OnlineDokumentation", QStringLiteral("&Online Dokumentation"), {},
-            [this] { MNU_OnlineDokumentation_Click(); });
-    eintrag(hilfe, "MNU_SoftwareService", QStringLiteral("&Software Service"), {},
-            [this] { MNU_SoftwareService_Click(); });
-    hilfe->addSeparator()->setObjectName(QStringLiteral("MNU_Leer1"));
-    eintrag(hilfe, "MNU_Info", QStringLiteral("&Info"), {}, [this] { MNU_Info_Click(); });
+    // After the filter above: the menu bar's own buttons keep their keys.
+    menueAnlegen(*this);
+    const std::pair<QAction*, Handler> menue[] = {
+        {MNU_Auswaehlen, &ZortaFormular::MNU_Auswählen_Click},
+        {MNU_Zorta, &ZortaFormular::MNU_Zorta_Click},
+        {MNU_Beenden, &ZortaFormular::MNU_Beenden_Click},
+        {MNU_Reparatur, &ZortaFormular::MNU_Reparatur_Click},
+        {MNU_Hilfethemen, &ZortaFormular::MNU_Hilfethemen_Click},
+        {MNU_OnlineDokumentation, &ZortaFormular::MNU_OnlineDokumentation_Click},
+        {MNU_SoftwareService, &ZortaFormular::MNU_SoftwareService_Click},
+        {MNU_Info, &ZortaFormular::MNU_Info_Click}};
+    for (const auto& [a, h] : menue) connect(a, &QAction::triggered, this, h);
 }
 
 void ZortaFormular::Form_Load() {

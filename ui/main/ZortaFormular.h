@@ -18,8 +18,6 @@
 #include "Umgebung.h"
 #include "WartendeQuelle.h"
 
-class QAction;
-
 // The main window: job inputs, figures, the cut and repair commands.
 class ZortaFormular : public QMainWindow, private Formularlage {
     Q_OBJECT
@@ -84,7 +82,6 @@ class ZortaFormular : public QMainWindow, private Formularlage {
     bool abbruchFragen(bool beenden);
     void bedienbar(bool an);
     void steuerelementeAnlegen();
-    void menueAnlegen();
 
     Umgebung umgebung_;
     zorta::Auftrag auftrag_;
@@ -99,8 +96,4 @@ class ZortaFormular : public QMainWindow, private Formularlage {
     // Declared after umgebung_, auftrag_ and anzeige_: destroyed first, it
     // ends a run still going before anything that run uses.
     Hintergrundlauf lauf_;
-
-    QAction* MNU_Zorta = nullptr;
-    QAction* MNU_Auswaehlen = nullptr;
-    QAction* MNU_Reparatur = nullptr;
 };
