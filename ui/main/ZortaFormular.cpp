@@ -282,16 +282,7 @@ void ZortaFormular::MNU_Auswählen_Click() {
 
 void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
     const std::string pfad = zuPfad(datei);
-    std::int64_t groesse = -1;
-    zorta::Dateisystem& fs = *umgebung_.dateisystem;
-    bool gewoehnlich = false;
-    zorta::Dateisystem::Handle h = -1;
-    // Only an ordinary file is opened: a FIFO would block the window.
-    if (fs.existiert(pfad, &gewoehnlich).ok() && gewoehnlich && fs.oeffneLesen(pfad, &h).ok()) {
-        if (!fs.laenge(h, &groesse).ok())
-            groesse = -1;
-        (void)fs.schliessen(h);
-    }
+    const std::int64_t groesse = zorta::quellLaenge(*umgebung_.dateisystem, pfad);
     if (groesse < 0) {
         Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
                          kTitel, QMessageBox::Information);

@@ -16,7 +16,7 @@
 #include "Standarddialog.h"
 #include "Starter.h"
 #include "Umgebung.h"
-#include "WartendeQuelle.h"
+#include "Zerlegungsquelle.h"
 
 // The main window: job inputs, figures, the cut and repair commands.
 class ZortaFormular : public QMainWindow, private Formularlage {

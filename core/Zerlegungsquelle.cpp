@@ -1,4 +1,4 @@
-#include "WartendeQuelle.h"
+#include "Zerlegungsquelle.h"
 
 #include <utility>
 
@@ -27,6 +27,18 @@ std::optional<std::string> WartendeQuelle::nehmen(std::optional<std::int64_t> te
     if (!wartet() || !gueltig(teil))
         return std::nullopt;
     return std::exchange(pfad_, std::string());
+}
+
+std::int64_t quellLaenge(Dateisystem& fs, const std::string& pfad) {
+    std::int64_t laenge = -1;
+    bool gewoehnlich = false;
+    Dateisystem::Handle h = -1;
+    if (fs.existiert(pfad, &gewoehnlich).ok() && gewoehnlich && fs.oeffneLesen(pfad, &h).ok()) {
+        if (!fs.laenge(h, &laenge).ok())
+            laenge = -1;
+        (void)fs.schliessen(h);
+    }
+    return laenge;
 }
 
 }  // namespace zorta

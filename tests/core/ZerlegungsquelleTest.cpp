@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WartendeQuelle.h"
+#include "Zerlegungsquelle.h"
 
 TEST(WartendeQuelleTest, WartetAufEineGueltigeGroesse) {
     using G = std::optional<std::int64_t>;

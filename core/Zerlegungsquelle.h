@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "Dateisystem.h"
+
 namespace zorta {
 
 // A source offered from outside the window (command line, drop) waits here
@@ -25,5 +27,9 @@ class WartendeQuelle {
   private:
     std::string pfad_;
 };
+
+// The length of `pfad` when it is an ordinary file that can be read, else
+// -1. Nothing else is opened: a FIFO would block the window.
+std::int64_t quellLaenge(Dateisystem& fs, const std::string& pfad);
 
 }  // namespace zorta
