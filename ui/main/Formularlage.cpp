@@ -37,6 +37,23 @@ void Groessenfeld::keyPressEvent(QKeyEvent* e) {
 
 namespace {
 
+// Enter on a focused button clicks it, as Space does.
+class Eingabeklick final : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* objekt, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            const int taste = static_cast<QKeyEvent*>(e)->key();
+            auto* knopf = qobject_cast<QToolButton*>(objekt);
+            if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
+                knopf->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(objekt, e);
+    }
+};
+
 QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
                        const QRect& lage, const QString& tipp) {
     auto* k = steuerelement<QToolButton>(eltern, name, lage);
@@ -128,6 +145,9 @@ void Formularlage::anlegen(QMainWindow& fenster) {
     QWidget::setTabOrder(textDateigröße, Command8);
     QWidget::setTabOrder(Command8, Command1);
     Command3->setFocus();
+    // Before the menu exists: the menu bar's own buttons keep their keys.
+    auto* klick = new Eingabeklick(&fenster);
+    for (QToolButton* k : fenster.findChildren<QToolButton*>()) k->installEventFilter(klick);
 }
 
 void Formularlage::menueAnlegen(QMainWindow& fenster) {

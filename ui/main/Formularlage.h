@@ -29,7 +29,8 @@ class Groessenfeld : public QLineEdit {
 class Formularlage {
   protected:
     // Creates the controls on a new central widget of `fenster`, with their
-    // texts, pictures, tips and tab order; the focus starts on Command3.
+    // texts, pictures, tips and tab order; the focus starts on Command3, and
+    // Enter clicks a focused button.
     void anlegen(QMainWindow& fenster);
     // Creates the menu bar's entries of `fenster`.
     void menueAnlegen(QMainWindow& fenster);

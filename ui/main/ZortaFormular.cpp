@@ -68,8 +68,6 @@ ZortaFormular::~ZortaFormular() = default;
 
 void ZortaFormular::steuerelementeAnlegen() {
     anlegen(*this);
-    // Enter on a focused button clicks it, as Space does.
-    for (QToolButton* k : findChildren<QToolButton*>()) k->installEventFilter(this);
 
     using Handler = void (ZortaFormular::*)();
     const std::pair<QToolButton*, Handler> knoepfe[] = {
@@ -81,7 +79,6 @@ void ZortaFormular::steuerelementeAnlegen() {
     connect(textDateigröße, &QLineEdit::textChanged, this, [this] { textDateigröße_Change(); });
     textDateigröße->tastendruck = [this](int& code) { textDateigröße_KeyPress(code); };
 
-    // After the filter above: the menu bar's own buttons keep their keys.
     menueAnlegen(*this);
     const std::pair<QAction*, Handler> menue[] = {
         {MNU_Auswaehlen, &ZortaFormular::MNU_Auswählen_Click},
@@ -97,18 +94,6 @@ void ZortaFormular::steuerelementeAnlegen() {
 
 void ZortaFormular::Form_Load() {
     CenterForm(*this);
-}
-
-bool ZortaFormular::eventFilter(QObject* objekt, QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        const int taste = static_cast<QKeyEvent*>(e)->key();
-        auto* knopf = qobject_cast<QToolButton*>(objekt);
-        if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
-            knopf->click();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(objekt, e);
 }
 
 bool ZortaFormular::abbruchFragen(bool beenden) {

@@ -70,7 +70,6 @@ class ZortaFormular : public QMainWindow, private Formularlage {
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
-    bool eventFilter(QObject* objekt, QEvent* e) override;
 
   private:
     // The piece size in bytes from the box, or nullopt after its message.
