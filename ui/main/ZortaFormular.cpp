@@ -12,14 +12,14 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QShortcut>
-#include <QSocketNotifier>
 #include <QToolButton>
 
 #include "CenterForm.h"
+#include "Hilfetexte.h"
 #include "Meldungen.h"
 #include "Oberflaeche.h"
 #include "Reparatur.h"
-#include "Reparaturergebnis.h"
+#include "Reparaturstart.h"
 #include "Zahlen.h"
 #include "Zerlegung.h"
 #include "frmAbout.h"
@@ -36,39 +36,17 @@ QString text(const std::string& s) {
 
 }  // namespace
 
-bool Groessenfeld::event(QEvent* e) {
-    // The window's Ctrl shortcuts win over the box's own editing keys.
-    if (e->type() == QEvent::ShortcutOverride &&
-        (static_cast<QKeyEvent*>(e)->modifiers() & Qt::ControlModifier)) {
-        e->ignore();
-        return true;
-    }
-    return QLineEdit::event(e);
-}
-
-void Groessenfeld::keyPressEvent(QKeyEvent* e) {
-    const QString zeichen = e->text();
-    // X11 gives Delete the character 0x7F; it edits, it does not type.
-    if (!zeichen.isEmpty() && tastendruck && e->key() != Qt::Key_Delete) {
-        int code = zeichen.at(0).unicode();
-        tastendruck(code);
-        if (code == 0) {
-            e->accept();
-            return;
-        }
-    }
-    QLineEdit::keyPressEvent(e);
-}
-
 ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
-    : QMainWindow(eltern), umgebung_(std::move(umgebung)), lauf_(anzeige_) {
+    : QMainWindow(eltern),
+      umgebung_(std::move(umgebung)),
+      reparatur_(*this, umgebung_),
+      lauf_(anzeige_) {
     setObjectName(QStringLiteral("ZortaFormular"));
     setWindowTitle(kTitel);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/zorta-app.png")));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     steuerelementeAnlegen();
-    menueAnlegen();
     anzeige_.verbinden({this, Label2, Label4, Label6, Label9, labelInfo, ProgressBar1},
                        [this](bool an) { zortaAktiv(an); });
     resize(tw(9270), tw(5925) + menuBar()->sizeHint().height());
@@ -88,161 +66,34 @@ ZortaFormular::ZortaFormular(Umgebung umgebung, QWidget* eltern)
 
 ZortaFormular::~ZortaFormular() = default;
 
-QToolButton* ZortaFormular::bildknopf(QWidget* eltern, const char* name, const QString& text,
-                                      const char* bild, const QRect& lage, const QString& tipp) {
-    auto* k = steuerelement<QToolButton>(eltern, name, lage);
-    k->setText(text);
-    k->setIcon(QIcon(QStringLiteral(":/bilder/") + QLatin1String(bild) + QStringLiteral(".png")));
-    k->setIconSize(QSize(32, 32));
-    k->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    k->setFocusPolicy(Qt::StrongFocus);
-    if (!tipp.isEmpty())
-        k->setToolTip(tipp);
-    return k;
-}
-
-QLabel* ZortaFormular::beschriftung(QWidget* eltern, const char* name, const QString& text,
-                                    const QRect& lage, bool wert) {
-    // Captions inherit the window's bold face; the four value labels are regular.
-    QLabel* l = ::beschriftung(eltern, name, text, lage, eltern->font());
-    if (wert)
-        l->setFont(schrift(Schriftart::MsSansSerif, 8.25));
-    return l;
-}
-
 void ZortaFormular::steuerelementeAnlegen() {
-    auto* flaeche = new QWidget(this);
-    flaeche->setObjectName(QStringLiteral("Flaeche"));
-    flaeche->setFont(schrift(Schriftart::MsSansSerif, 8.25, true));
-    setCentralWidget(flaeche);
+    anlegen(*this);
 
-    Frame2 = steuerelement<QGroupBox>(flaeche, "Frame2", twRechteck(120, 240, 9015, 1575));
-    Command3 = bildknopf(
-        Frame2, "Command3", QStringLiteral("Quelle"), "quelle", twRechteck(360, 360, 1095, 975),
-        QStringLiteral("Wählen Sie hier die Datei aus, die Sie 'zortaten' wollen."));
-    Command4 = bildknopf(Frame2, "Command4", QStringLiteral("Ziel"), "ziel",
-                         twRechteck(1680, 360, 1095, 975),
-                         QStringLiteral("Hier können Sie das Zielverzeichnis bestimmen."));
-    beschriftung(Frame2, "Label10", QStringLiteral("Diskformat :"),
-                 twRechteck(3240, 240, 1095, 255));
-    Command6 = bildknopf(Frame2, "Command6", QStringLiteral("1.2 MB"), "diskette12",
-                         twRechteck(3240, 600, 855, 735), QStringLiteral("1200 Kb"));
-    Command5 = bildknopf(Frame2, "Command5", QStringLiteral("1.4 MB"), "diskette14",
-                         twRechteck(4320, 600, 855, 735), QStringLiteral("1400 Kb"));
-    Command7 = bildknopf(Frame2, "Command7", QStringLiteral("ZIP 100"), "zip",
-                         twRechteck(5400, 600, 855, 735), QStringLiteral("96000 Kb"));
-    Command8 = bildknopf(Frame2, "Command8", QStringLiteral("Benutzer"), "benutzer",
-                         twRechteck(6480, 600, 855, 735), QString());
-    beschriftung(Frame2, "Label11", QStringLiteral("Kb"), twRechteck(8520, 1080, 375, 255));
-
-    textDateigröße =
-        steuerelement<Groessenfeld>(flaeche, "textDateigröße", twRechteck(7680, 1200, 855, 315));
-    textDateigröße->setToolTip(QStringLiteral("Datei-Zorta-Größe"));
-    textDateigröße->raise();
-
-    Frame1 = steuerelement<QGroupBox>(flaeche, "Frame1", twRechteck(120, 1920, 9015, 1575));
-    beschriftung(Frame1, "Label1", QStringLiteral("Quelle :"), twRechteck(240, 360, 735, 255));
-    Label2 = beschriftung(Frame1, "Label2", QString(), twRechteck(960, 360, 7455, 255), true);
-    beschriftung(Frame1, "Label3", QStringLiteral("Ziel :"), twRechteck(240, 720, 615, 255));
-    Label4 = beschriftung(Frame1, "Label4", QString(), twRechteck(960, 720, 7455, 255), true);
-    beschriftung(Frame1, "Label5", QStringLiteral("Dateigröße :"),
-                 twRechteck(240, 1080, 1095, 255));
-    Label6 = beschriftung(Frame1, "Label6", QString(), twRechteck(1440, 1080, 975, 255), true);
-    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    beschriftung(Frame1, "Label7", QStringLiteral("KByte"), twRechteck(2520, 1080, 615, 255));
-    beschriftung(Frame1, "Label8", QStringLiteral("Diskettenanzahl :"),
-                 twRechteck(3720, 1080, 1575, 255));
-    Label9 = beschriftung(Frame1, "Label9", QString(), twRechteck(5400, 1080, 615, 255), true);
-
-    Frame3 = steuerelement<QGroupBox>(flaeche, "Frame3", twRechteck(120, 3600, 9015, 1575));
-    ProgressBar1 =
-        steuerelement<QProgressBar>(Frame3, "ProgressBar1", twRechteck(480, 1080, 6855, 255));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    Command1 = bildknopf(Frame3, "Command1", QStringLiteral("Zorta"), "zorta",
-                         twRechteck(7680, 360, 1095, 975),
-                         QStringLiteral("Klicken Sie hier um zu starten"));
-    Command1->setEnabled(false);
-
-    labelInfo = beschriftung(flaeche, "labelInfo", QString(), twRechteck(120, 5400, 9015, 375));
-    labelInfo->setFrameStyle(QFrame::Box | QFrame::Plain);
-    labelInfo->setAlignment(Qt::AlignCenter);
-    labelInfo->setAutoFillBackground(true);  // repaints without its parents
-
-    QWidget::setTabOrder(Command3, Command4);
-    QWidget::setTabOrder(Command4, Command5);
-    QWidget::setTabOrder(Command5, Command6);
-    QWidget::setTabOrder(Command6, Command7);
-    QWidget::setTabOrder(Command7, textDateigröße);
-    QWidget::setTabOrder(textDateigröße, Command8);
-    QWidget::setTabOrder(Command8, Command1);
-    Command3->setFocus();
-    // Enter on a focused button clicks it, as Space does.
-    for (QToolButton* k : findChildren<QToolButton*>()) k->installEventFilter(this);
-
-    connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QToolButton::clicked, this, [this] { Command4_Click(); });
-    connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
-    connect(Command6, &QToolButton::clicked, this, [this] { Command6_Click(); });
-    connect(Command7, &QToolButton::clicked, this, [this] { Command7_Click(); });
-    connect(Command8, &QToolButton::clicked, this, [this] { Command8_Click(); });
+    using Handler = void (ZortaFormular::*)();
+    const std::pair<QToolButton*, Handler> knoepfe[] = {
+        {Command1, &ZortaFormular::Command1_Click}, {Command3, &ZortaFormular::Command3_Click},
+        {Command4, &ZortaFormular::Command4_Click}, {Command5, &ZortaFormular::Command5_Click},
+        {Command6, &ZortaFormular::Command6_Click}, {Command7, &ZortaFormular::Command7_Click},
+        {Command8, &ZortaFormular::Command8_Click}};
+    for (const auto& [k, h] : knoepfe) connect(k, &QToolButton::clicked, this, h);
     connect(textDateigröße, &QLineEdit::textChanged, this, [this] { textDateigröße_Change(); });
     textDateigröße->tastendruck = [this](int& code) { textDateigröße_KeyPress(code); };
-}
 
-void ZortaFormular::menueAnlegen() {
-    auto eintrag = [this](QMenu* menue, const char* name, const QString& text,
-                          const QKeySequence& taste, std::function<void()> handler) {
-        auto* a = menue->addAction(text);
-        a->setObjectName(QString::fromUtf8(name));
-        if (!taste.isEmpty())
-            a->setShortcut(taste);
-        connect(a, &QAction::triggered, this, [handler] { handler(); });
-        return a;
-    };
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    datei->setObjectName(QStringLiteral("MNU_Datei"));
-    MNU_Auswaehlen = eintrag(datei, "MNU_Auswählen", QStringLiteral("&Auswählen..."),
-                             QKeySequence(Qt::CTRL | Qt::Key_A), [this] { MNU_Auswählen_Click(); });
-    MNU_Zorta = eintrag(datei, "MNU_Zorta", QStringLiteral("&Zorta"),
-                        QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MNU_Zorta_Click(); });
-    MNU_Zorta->setEnabled(false);
-    datei->addSeparator()->setObjectName(QStringLiteral("MNU_Leer2"));
-    eintrag(datei, "MNU_Beenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_B),
-            [this] { MNU_Beenden_Click(); });
-
-    MNU_Reparatur = menuBar()->addAction(QStringLiteral("&Reparatur"));
-    MNU_Reparatur->setObjectName(QStringLiteral("MNU_Reparatur"));
-    connect(MNU_Reparatur, &QAction::triggered, this, [this] { MNU_Reparatur_Click(); });
-
-    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&?"));
-    hilfe->setObjectName(QStringLiteral("MNU_Hilfe"));
-    eintrag(hilfe, "MNU_Hilfethemen", QStringLiteral("Velmorix Zorta-&Hilfethemen"), {},
-            [this] { MNU_Hilfethemen_Click(); });
-    eintrag(hilfe, "MNU_OnlineDokumentation", QStringLiteral("&Online Dokumentation"), {},
-            [this] { MNU_OnlineDokumentation_Click(); });
-    eintrag(hilfe, "MNU_SoftwareService", QStringLiteral("&Software Service"), {},
-            [this] { MNU_SoftwareService_Click(); });
-    hilfe->addSeparator()->setObjectName(QStringLiteral("MNU_Leer1"));
-    eintrag(hilfe, "MNU_Info", QStringLiteral("&Info"), {}, [this] { MNU_Info_Click(); });
+    menueAnlegen(*this);
+    const std::pair<QAction*, Handler> menue[] = {
+        {MNU_Auswaehlen, &ZortaFormular::MNU_Auswählen_Click},
+        {MNU_Zorta, &ZortaFormular::MNU_Zorta_Click},
+        {MNU_Beenden, &ZortaFormular::MNU_Beenden_Click},
+        {MNU_Reparatur, &ZortaFormular::MNU_Reparatur_Click},
+        {MNU_Hilfethemen, &ZortaFormular::MNU_Hilfethemen_Click},
+        {MNU_OnlineDokumentation, &ZortaFormular::MNU_OnlineDokumentation_Click},
+        {MNU_SoftwareService, &ZortaFormular::MNU_SoftwareService_Click},
+        {MNU_Info, &ZortaFormular::MNU_Info_Click}};
+    for (const auto& [a, h] : menue) connect(a, &QAction::triggered, this, h);
 }
 
 void ZortaFormular::Form_Load() {
     CenterForm(*this);
-}
-
-bool ZortaFormular::eventFilter(QObject* objekt, QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        const int taste = static_cast<QKeyEvent*>(e)->key();
-        auto* knopf = qobject_cast<QToolButton*>(objekt);
-        if (knopf && (taste == Qt::Key_Return || taste == Qt::Key_Enter)) {
-            knopf->click();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(objekt, e);
 }
 
 bool ZortaFormular::abbruchFragen(bool beenden) {
@@ -353,8 +204,7 @@ void ZortaFormular::textDateigröße_KeyPress(int& KeyAscii) {
 
 void ZortaFormular::textDateigröße_Change() {
     // A waiting source takes a typed size once the typing pauses.
-    const auto getippt = ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0);
-    if (!wartendeQuelle_.isEmpty() && getippt && *getippt > 0)
+    if (wartend_.tipppauseAbwarten(ganzeBytes(fuehrendeZahl(textDateigröße->text()) * 1024.0)))
         tippPause_.start();
     else
         tippPause_.stop();
@@ -417,16 +267,7 @@ void ZortaFormular::MNU_Auswählen_Click() {
 
 void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
     const std::string pfad = zuPfad(datei);
-    std::int64_t groesse = -1;
-    zorta::Dateisystem& fs = *umgebung_.dateisystem;
-    bool gewoehnlich = false;
-    zorta::Dateisystem::Handle h = -1;
-    // Only an ordinary file is opened: a FIFO would block the window.
-    if (fs.existiert(pfad, &gewoehnlich).ok() && gewoehnlich && fs.oeffneLesen(pfad, &h).ok()) {
-        if (!fs.laenge(h, &groesse).ok())
-            groesse = -1;
-        (void)fs.schliessen(h);
-    }
+    const std::int64_t groesse = zorta::quellLaenge(*umgebung_.dateisystem, pfad);
     if (groesse < 0) {
         Meldungen::zeige(this, QStringLiteral("Die ausgewählte Datei kann nicht gelesen werden."),
                          kTitel, QMessageBox::Information);
@@ -449,11 +290,10 @@ void ZortaFormular::quelleNehmen(std::int64_t teil, const QString& datei) {
 }
 
 void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
-    if (laeuft())
+    if (!wartend_.anbieten(zuPfad(QFileInfo(pfad).absoluteFilePath()), laeuft()))
         return;
-    wartendeQuelle_ = QFileInfo(pfad).absoluteFilePath();
-    labelInfo->setText(
-        QStringLiteral("Quelle: %1 – geben Sie bitte die Teilgröße an.").arg(wartendeQuelle_));
+    labelInfo->setText(QStringLiteral("Quelle: %1 – geben Sie bitte die Teilgröße an.")
+                           .arg(ausPfad(wartend_.pfad())));
     textDateigröße->setFocus();
     if (sofort)
         wartendeQuelleNehmen();
@@ -461,14 +301,14 @@ void ZortaFormular::quelleAnbieten(const QString& pfad, bool sofort) {
 
 void ZortaFormular::wartendeQuelleNehmen() {
     tippPause_.stop();
-    if (wartendeQuelle_.isEmpty())
+    if (!wartend_.wartet())
         return;
     const auto teil = teilgroesseAusBox();
-    if (!teil)
+    const auto datei = wartend_.nehmen(teil);
+    if (!datei)
         return;  // the file keeps waiting for a valid size
-    const QString datei = std::exchange(wartendeQuelle_, QString());
     labelInfo->clear();
-    quelleNehmen(*teil, datei);
+    quelleNehmen(*teil, ausPfad(*datei));
 }
 
 void ZortaFormular::dragEnterEvent(QDragEnterEvent* e) {
@@ -525,59 +365,20 @@ void ZortaFormular::MNU_Reparatur_Click() {
     cmdStandarddialog_.Filter = QStringLiteral("Batchdateien (*.bat)|*.bat");
     cmdStandarddialog_.Flags = Standarddialog::DateiMussExistieren;
     zorta::Fehler f = cmdStandarddialog_.ShowOpen(this);
-    if (f.ok()) {
-        const std::string datei = zuPfad(cmdStandarddialog_.FileName);
-        zorta::Startauftrag a;
-        f = zorta::startauftragFuer(datei, umgebung_.interpreter, *umgebung_.dateisystem, &a);
-        std::unique_ptr<zorta::Beobachtung> b;
-        if (f.ok())
-            f = umgebung_.starter->beobachtetStarten(a, &b);
-        // Only our interpreter's end means something; another program's is its own.
-        if (f.ok() && b && a.programm == umgebung_.interpreter)
-            reparaturBeobachten(std::move(b), datei);
-    }
+    if (f.ok())
+        f = reparatur_.starten(zuPfad(cmdStandarddialog_.FileName));
     if (f.ok() || f.nummer() == zorta::fehlernr::Abbruch)
         return;
     Meldungen::zeige(this, text(zorta::fehlermeldungReparatur(f)), QStringLiteral("Fehler..."),
                      QMessageBox::Critical);
 }
 
-void ZortaFormular::reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b,
-                                        const std::string& batch) {
-    // Each repair reports on its own; the watch lives as long as its notifier.
-    auto* melder = new QSocketNotifier(b->descriptor(), QSocketNotifier::Read, this);
-    const std::shared_ptr<zorta::Beobachtung> beobachtung(std::move(b));
-    connect(melder, &QSocketNotifier::activated, this, [this, melder, beobachtung, batch] {
-        if (!beobachtung->pruefen())
-            return;
-        // The descriptor stays readable while the message box below is open.
-        melder->setEnabled(false);
-        melder->deleteLater();
-        const Reparaturergebnis e = reparaturergebnis(batch, beobachtung->ende());
-        Meldungen::zeige(this, e.text, QStringLiteral("Reparatur"),
-                         e.erfolg ? QMessageBox::Information : QMessageBox::Warning);
-    });
-}
-
 void ZortaFormular::MNU_Hilfethemen_Click() {
     // The manual holds the topics; the short text stands in where no viewer opens it.
     if (umgebung_.dokumentOeffnen && umgebung_.dokumentOeffnen(umgebung_.handbuch))
         return;
-    Meldungen::zeige(
-        this,
-        QStringLiteral(
-            "Eine Datei zerlegen:\n"
-            "1. Geben Sie die Teilgröße in KByte ein oder wählen Sie \"1.4 MB\", \"1.2 MB\" "
-            "oder \"ZIP 100\".\n"
-            "2. Wählen Sie mit \"Ziel\" das Verzeichnis, in das die Teile geschrieben werden.\n"
-            "3. Wählen Sie mit \"Quelle\" die Datei, die zerlegt werden soll.\n"
-            "4. Klicken Sie auf \"Zorta\". Liegt das Ziel auf einem Wechselmedium, werden Sie "
-            "zwischen den Teilen um die nächste Diskette gebeten.\n\n"
-            "Die Datei wieder zusammensetzen:\n"
-            "Legen Sie alle Teile und die Batchdatei (zum Beispiel BILD.bat) in ein Verzeichnis. "
-            "Wählen Sie \"Reparatur\" und dann die Batchdatei: die Datei entsteht neben den "
-            "Teilen. Unter DOS und Windows genügt es, die Batchdatei dort auszuführen."),
-        QStringLiteral("Velmorix Zorta-Hilfethemen"), QMessageBox::Information);
+    Meldungen::zeige(this, hilfethemenText(), QStringLiteral("Velmorix Zorta-Hilfethemen"),
+                     QMessageBox::Information);
 }
 
 void ZortaFormular::MNU_OnlineDokumentation_Click() {
@@ -588,14 +389,8 @@ void ZortaFormular::MNU_OnlineDokumentation_Click() {
 }
 
 void ZortaFormular::MNU_SoftwareService_Click() {
-    Meldungen::zeige(
-        this,
-        QStringLiteral("Velmorix Zorta, Version %1\n\n"
-                       "Fragen und Fehlerberichte richten Sie bitte an den Software Service von "
-                       "Velmorix. Nennen Sie dabei die Version und beschreiben Sie, was Sie getan "
-                       "haben und welche Meldung erschienen ist.")
-            .arg(QCoreApplication::applicationVersion()),
-        QStringLiteral("Software Service"), QMessageBox::Information);
+    Meldungen::zeige(this, softwareServiceText(QCoreApplication::applicationVersion()),
+                     QStringLiteral("Software Service"), QMessageBox::Information);
 }
 
 void ZortaFormular::zortaAktiv(bool an) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QTimer>
 #include <QUrl>
@@ -11,33 +10,16 @@
 #include "Anzeige.h"
 #include "Auftrag.h"
 #include "Fensteranzeige.h"
+#include "Formularlage.h"
 #include "Hintergrundlauf.h"
+#include "Reparaturstart.h"
 #include "Standarddialog.h"
 #include "Starter.h"
 #include "Umgebung.h"
-
-class QAction;
-class QGroupBox;
-class QLabel;
-class QProgressBar;
-class QToolButton;
-
-// The piece-size box; its key filter sees every typed character first.
-class Groessenfeld : public QLineEdit {
-    Q_OBJECT
-  public:
-    explicit Groessenfeld(QWidget* eltern) : QLineEdit(eltern) {}
-    // Gets the character code of a typed character; setting it to 0
-    // discards it. Editing keys without a character (Delete) pass untouched.
-    std::function<void(int&)> tastendruck;
-
-  protected:
-    bool event(QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-};
+#include "Zerlegungsquelle.h"
 
 // The main window: job inputs, figures, the cut and repair commands.
-class ZortaFormular : public QMainWindow {
+class ZortaFormular : public QMainWindow, private Formularlage {
     Q_OBJECT
   public:
     explicit ZortaFormular(Umgebung umgebung, QWidget* eltern = nullptr);
@@ -88,7 +70,6 @@ class ZortaFormular : public QMainWindow {
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
-    bool eventFilter(QObject* objekt, QEvent* e) override;
 
   private:
     // The piece size in bytes from the box, or nullopt after its message.
@@ -99,45 +80,19 @@ class ZortaFormular : public QMainWindow {
     void wartendeQuelleNehmen();
     bool abbruchFragen(bool beenden);
     void bedienbar(bool an);
-    void reparaturBeobachten(std::unique_ptr<zorta::Beobachtung> b, const std::string& batch);
     void steuerelementeAnlegen();
-    void menueAnlegen();
-    QToolButton* bildknopf(QWidget* eltern, const char* name, const QString& text, const char* bild,
-                           const QRect& lage, const QString& tipp);
-    QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text, const QRect& lage,
-                         bool wert = false);
 
     Umgebung umgebung_;
     zorta::Auftrag auftrag_;
     Standarddialog cmdStandarddialog_;
+    Reparaturstart reparatur_;
     bool zortaAktiv_ = false;
     bool beendenNachLauf_ = false;
     bool frageOffen_ = false;  // the cancel question is open
-    QString wartendeQuelle_;
+    zorta::WartendeQuelle wartend_;
     QTimer tippPause_;  // takes the waiting source after typing a size
     Fensteranzeige anzeige_;
     // Declared after umgebung_, auftrag_ and anzeige_: destroyed first, it
     // ends a run still going before anything that run uses.
     Hintergrundlauf lauf_;
-
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QToolButton* Command1 = nullptr;
-    QToolButton* Command3 = nullptr;
-    QToolButton* Command4 = nullptr;
-    QToolButton* Command5 = nullptr;
-    QToolButton* Command6 = nullptr;
-    QToolButton* Command7 = nullptr;
-    QToolButton* Command8 = nullptr;
-    Groessenfeld* textDateigröße = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* labelInfo = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QAction* MNU_Zorta = nullptr;
-    QAction* MNU_Auswaehlen = nullptr;
-    QAction* MNU_Reparatur = nullptr;
 };
