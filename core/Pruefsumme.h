@@ -84,10 +84,10 @@ class Pruefsumme {
 
     std::mutex m_;
     std::condition_variable cv_;
-    std::size_t eingespeist_ = 0;  // blocks fed in
-    std::size_t gerechnet_[2] = {0, 0};  // blocks hashed, per stream
-    bool ende_ = false;            // no more blocks will come
-    bool verwerfen_ = false;       // stop without a result
+    std::size_t eingespeist_ = 0;            // blocks fed in
+    std::size_t gerechnet_[2] = {0, 0};      // blocks hashed, per stream
+    bool ende_ = false;                      // no more blocks will come
+    bool verwerfen_ = false;                 // stop without a result
     std::vector<std::string> stueckSummen_;  // hex, of the pieces hashed
     bool stueckFehler_ = false;              // libcrypto refused a piece
     std::thread rechner_[2];

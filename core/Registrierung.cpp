@@ -68,7 +68,8 @@ bool wertLesen(const std::string& rest, Registerwert* w) {
             if (typ == "reg_expand_sz")
                 w->typ = 2;
         } else if (typ == "reg_dword") {
-            const auto zahl = static_cast<std::uint32_t>(ganzeZahl(trim(inhalt, kLeer), 0, 0xffffffff));
+            const auto zahl =
+                static_cast<std::uint32_t>(ganzeZahl(trim(inhalt, kLeer), 0, 0xffffffff));
             w->typ = REG_DWORD;
             w->daten = {static_cast<unsigned char>(zahl), static_cast<unsigned char>(zahl >> 8),
                         static_cast<unsigned char>(zahl >> 16),

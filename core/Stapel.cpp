@@ -201,9 +201,7 @@ Fehler Namenssuche::suchen(const std::vector<std::string>& roh, std::size_t ab, 
 class Ausfuehrung {
   public:
     Ausfuehrung(Stapellauf& lauf, Dateisystem& fs)
-        : lauf_(lauf),
-          fs_(fs),
-          suche_(fs, lauf.ordner) {}
+        : lauf_(lauf), fs_(fs), suche_(fs, lauf.ordner) {}
 
     int kopieren(const Kopierbefehl& b);
     // Ends the open join, if any.

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "Batchdatei.h"
-#include "Nachlesen.h"
 #include "Codeseite.h"
 #include "Grenzen.h"
+#include "Nachlesen.h"
 #include "Pfade.h"
 #include "Zielgrenzen.h"
 
@@ -114,13 +114,13 @@ class Lauf {
     std::vector<std::string> geschrieben_;  // batch and checksum file of this run
     std::string ordner_, praefix_;          // the target folder; another after a swap
     std::string stamm_;
-    bool wechselbar_ = false;  // the medium is swapped between pieces
-    bool mitSumme_ = true;     // the checksum file's name can exist
-    double schritt_ = 0;       // progress per piece
-    Zieljob job_;              // what the target must hold
+    bool wechselbar_ = false;             // the medium is swapped between pieces
+    bool mitSumme_ = true;                // the checksum file's name can exist
+    double schritt_ = 0;                  // progress per piece
+    Zieljob job_;                         // what the target must hold
     std::unique_ptr<Pruefsumme> wieder_;  // a piece written again after its read-back failed
     std::string soll_;                    // ... and its checksum from the first writing
-    std::int64_t anzahl_ = 0;  // pieces of the job
+    std::int64_t anzahl_ = 0;             // pieces of the job
 };
 
 Ausgang Lauf::ausfuehren() {
@@ -154,9 +154,9 @@ Ausgang Lauf::ausfuehren() {
     if (const std::string grund = batchVorbereiten(anzahl); !grund.empty())
         return ablehnen(grund);
     wechselbar_ = aufLaufwerkAoderB(praefix_) || medium_.istWechselbar(ordner_);
-    job_ = zieljob(a_.Quelldatei, stamm_, a_.Quellgröße, a_.Teilgröße, anzahl, mitSumme_,
-                   static_cast<std::int64_t>(batch_.size()), fs_.belegt(a_.Quelldatei),
-                   wechselbar_);
+    job_ =
+        zieljob(a_.Quelldatei, stamm_, a_.Quellgröße, a_.Teilgröße, anzahl, mitSumme_,
+                static_cast<std::int64_t>(batch_.size()), fs_.belegt(a_.Quelldatei), wechselbar_);
     if (const std::string grund = zielAblehnung(fs_, ordner_, job_); !grund.empty())
         return ablehnen(grund);
 
@@ -406,7 +406,8 @@ Fehler Lauf::pruefen(const std::string& pfad, std::int64_t nr, std::int64_t meng
     begonnenesStueck_.clear();
     if (Fehler f = fs_.ordnerSichern(ordner_); !f.ok())
         return f;
-    if (Fehler f = mediumWechseln(Dateiname(pfad), nr, "", stueckBeschaedigt(Dateiname(pfad))); !f.ok())
+    if (Fehler f = mediumWechseln(Dateiname(pfad), nr, "", stueckBeschaedigt(Dateiname(pfad)));
+        !f.ok())
         return f;
     if (Fehler f = fs_.positionieren(quelle_.handle(), a_.Leseposition); !f.ok())
         return f;

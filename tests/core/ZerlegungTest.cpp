@@ -149,7 +149,8 @@ TEST_P(RundreiseTest, zerlegtUndFuegtByteGleichWiederZusammen) {
                   n + 1 - std::count(namen.begin(), namen.end(), r.datei));
     }
     // The same under a real Windows cmd, Wine's.
-    if (r.wine && test::imOrdner(".", "{ command -v wine64 || command -v wine; } >/dev/null", "") != 0)
+    if (r.wine &&
+        test::imOrdner(".", "{ command -v wine64 || command -v wine; } >/dev/null", "") != 0)
         GTEST_SKIP() << "Wine ist nicht installiert (Debian-Paket wine64).";
     if (!r.wine)
         return;
